@@ -1,0 +1,14 @@
+// The run from start to exit: banner, dialogue, results file, generations,
+// closing lines, end-of-run wait. Returns the exit status of a normal end;
+// failures end the process from inside with their report.
+#pragma once
+
+namespace zemrath {
+
+// Round to nearest, intermediate results with a 64-bit significand, every
+// floating-point exception masked.
+void set_floating_point_environment();
+
+int run_zemrath();
+
+}  // namespace zemrath

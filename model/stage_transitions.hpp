@@ -1,0 +1,54 @@
+// Stage transitions: what happens to each stage in one generation.
+//
+// Every individual fate is one uniform draw compared with a survival
+// probability; the number of draws equals the number of individuals that face
+// a trial, counted before the first draw, and the draws are taken in a fixed
+// order (adults class by class, then embryos, then larvae). An adult dies only
+// when its draw is strictly greater than adult_survival; an embryo or a larva
+// survives only when its draw is at most its probability. The two senses
+// differ only for a NaN probability: every adult survives, every embryo and
+// larva dies. Counts wrap in 32 bits. Nothing is kept between calls.
+#pragma once
+
+#include <cstdint>
+
+#include "model/age_class_array.hpp"
+#include "model/fecundity.hpp"
+#include "random/random_source.hpp"
+
+namespace zemrath {
+
+struct adult_parameters {
+    double adult_survival = 0;
+    growth_parameters growth;
+};
+
+struct adult_update {
+    std::int32_t embryos = 0;
+    std::int32_t adults = 0;
+};
+
+// Ages the adults one class (the last class leaves), puts the recruits in
+// class 1, thins every class with one draw per adult and counts the
+// survivors and their embryos.
+adult_update adulto(age_class_array& age_classes, age_class_array& age_scratch,
+                    std::int32_t recruits, const adult_parameters& parameters, rand_state& rng);
+
+// One draw per embryo; returns the larvae.
+std::int32_t embriao_larva(std::int32_t embryos, double embryo_larval_survival, rand_state& rng);
+
+// Eq. (1): p = max_juvenile_survival / (competition_coefficient x N + 1).
+double juvenile_survival_probability(double max_juvenile_survival, double competition_coefficient,
+                                     std::int32_t larvae);
+
+// One draw per larva with the density-dependent probability; returns the
+// recruits.
+std::int32_t larva_juvenil(std::int32_t larvae, double max_juvenile_survival,
+                           double competition_coefficient, rand_state& rng);
+
+// The plain per-individual loops: count the draws among n that survive
+// (draw <= p) or that die (draw > p). n <= 0 makes no draw.
+std::int32_t count_draws_at_most(std::int32_t n, double p, rand_state& rng);
+std::int32_t count_draws_above(std::int32_t n, double p, rand_state& rng);
+
+}  // namespace zemrath
