@@ -70,8 +70,10 @@ void set_floating_point_environment() {
 int run_zemrath() {
     set_floating_point_environment();
     // A closed pipe on standard output must not kill the run: its write
-    // failures are not reported, and the results still reach the file.
+    // failures are not reported, and the results still reach the file. A
+    // file-size limit must fail the write (and be reported), not kill the run.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     if (!choose_seed_millisecond().valid) {
         stream_put(message_out(), bad_seed_message);
         return exit_runtime_error;

@@ -1,6 +1,7 @@
 #include "program_runner.hpp"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,13 +41,24 @@ program_result run_program(const program_run& run) {
 
     const pid_t child = ::fork();
     if (child == 0) {
-        const int in = ::open(input_path.c_str(), O_RDONLY);
+        const auto& stdin_path = run.input_file.empty() ? input_path : run.input_file;
+        const int in = ::open(stdin_path.c_str(), O_RDONLY);
         const int out = ::open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = ::open(error_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || out < 0 || err < 0 || ::chdir(directory.c_str()) != 0) ::_exit(127);
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
+        if (run.file_size_limit >= 0) {
+            const rlimit limit{static_cast<rlim_t>(run.file_size_limit),
+                               static_cast<rlim_t>(run.file_size_limit)};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (run.address_space_limit >= 0) {
+            const rlimit limit{static_cast<rlim_t>(run.address_space_limit),
+                               static_cast<rlim_t>(run.address_space_limit)};
+            ::setrlimit(RLIMIT_AS, &limit);
+        }
         if (run.seed)
             ::setenv("ZEMRATH_SEED", run.seed->c_str(), 1);
         else
@@ -55,13 +67,15 @@ program_result run_program(const program_run& run) {
         ::_exit(127);
     }
     int status = 0;
-    ::waitpid(child, &status, 0);
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
 
     program_result result;
     result.standard_output = read_file(output_path);
     result.standard_error = read_file(error_path);
     if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    result.max_resident_kilobytes = usage.ru_maxrss;
     std::filesystem::remove_all(scratch);
     return result;
 }

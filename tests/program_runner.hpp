@@ -14,18 +14,31 @@ struct program_result {
     std::string standard_error;
     int exit_status = -1;  // -1 when the process did not exit normally
     int signal = 0;        // the signal that ended it, if any
+    long max_resident_kilobytes = 0;  // peak memory the process really used
 };
 
 struct program_run {
     std::string input;                      // bytes on standard input
     std::optional<std::string> seed = "0";  // ZEMRATH_SEED; nullopt leaves it unset
     std::filesystem::path directory;        // working directory; a fresh one when empty
+    long file_size_limit = -1;              // RLIMIT_FSIZE in bytes, -1 for none
+    long address_space_limit = -1;          // RLIMIT_AS in bytes, -1 for none
+    std::filesystem::path input_file;       // if set, standard input is opened from this path instead
 };
 
 // A fresh, empty scratch directory under the system's temporary directory.
 std::filesystem::path make_scratch_directory();
 
 program_result run_program(const program_run& run);
+
+// Whether the program under test was built with the address sanitizer, which
+// cannot run under an address-space limit.
+inline constexpr bool program_is_sanitized =
+#ifdef ZEMRATH_SANITIZED
+    true;
+#else
+    false;
+#endif
 
 // The whole contents of a file ("" when it cannot be read).
 std::string read_file(const std::filesystem::path& path);

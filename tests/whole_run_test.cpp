@@ -29,7 +29,11 @@ std::string answers(const std::string& embryo_survival, const std::string& adult
 std::string file_after(const std::string& input, std::optional<std::string> seed = "0",
                        program_result* result = nullptr) {
     const auto directory = make_scratch_directory();
-    const program_result outcome = run_program({input, std::move(seed), directory});
+    program_run run;
+    run.input = input;
+    run.seed = std::move(seed);
+    run.directory = directory;
+    const program_result outcome = run_program(run);
     if (result != nullptr) *result = outcome;
     EXPECT_EQ(outcome.exit_status, 0) << outcome.standard_error;
     return read_file(directory / "output.txt");
@@ -99,8 +103,12 @@ TEST(WholeRun, ConsoleTranscriptAndWait) {
 
 TEST(WholeRun, BadSeedEndsBeforeTheBanner) {
     for (const char* seed : {"1000", "-1", "abc", "7 "}) {
-        const auto directory = make_scratch_directory();
-        const program_result result = run_program({answers("0.5", "0.9", "3", "2"), seed, directory});
+        program_run run;
+        run.input = answers("0.5", "0.9", "3", "2");
+        run.seed = seed;
+        run.directory = make_scratch_directory();
+        const auto& directory = run.directory;
+        const program_result result = run_program(run);
         EXPECT_EQ(result.exit_status, 2) << seed;
         EXPECT_EQ(result.standard_output, "");
         EXPECT_EQ(result.standard_error, "ZEMRATH_SEED must be a whole number from 0 to 999\n");
