@@ -1,0 +1,6 @@
+#include "fuzz/fuzz_harness.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    zemrath::fuzz::fuzz_answer_reader(bytes, size);
+    return 0;
+}
