@@ -69,6 +69,7 @@ void set_floating_point_environment() {
 
 int run_zemrath() {
     set_floating_point_environment();
+    attach_console_streams();
     // A closed pipe on standard output must not kill the run: its write
     // failures are not reported, and the results still reach the file. A
     // file-size limit must fail the write (and be reported), not kill the run.

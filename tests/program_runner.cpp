@@ -47,8 +47,20 @@ program_result run_program(const program_run& run) {
         const int err = ::open(error_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || out < 0 || err < 0 || ::chdir(directory.c_str()) != 0) ::_exit(127);
         ::dup2(in, 0);
-        ::dup2(out, 1);
         ::dup2(err, 2);
+        if (run.output == output_target::file) {
+            ::dup2(out, 1);
+        } else if (run.output == output_target::broken_pipe) {
+            int ends[2];
+            if (::pipe(ends) != 0) ::_exit(127);
+            ::close(ends[0]);
+            ::dup2(ends[1], 1);
+        } else {
+            ::close(1);
+        }
+        ::close(in);
+        ::close(out);
+        ::close(err);
         if (run.file_size_limit >= 0) {
             const rlimit limit{static_cast<rlim_t>(run.file_size_limit),
                                static_cast<rlim_t>(run.file_size_limit)};

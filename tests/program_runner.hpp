@@ -17,6 +17,13 @@ struct program_result {
     long max_resident_kilobytes = 0;  // peak memory the process really used
 };
 
+// Where the program's standard output goes.
+enum class output_target {
+    file,         // captured
+    broken_pipe,  // a pipe whose reading end is closed: every write fails
+    closed,       // no descriptor 1 at all
+};
+
 struct program_run {
     std::string input;                      // bytes on standard input
     std::optional<std::string> seed = "0";  // ZEMRATH_SEED; nullopt leaves it unset
@@ -24,6 +31,7 @@ struct program_run {
     long file_size_limit = -1;              // RLIMIT_FSIZE in bytes, -1 for none
     long address_space_limit = -1;          // RLIMIT_AS in bytes, -1 for none
     std::filesystem::path input_file;       // if set, standard input is opened from this path instead
+    output_target output = output_target::file;
 };
 
 // A fresh, empty scratch directory under the system's temporary directory.

@@ -1,8 +1,10 @@
 #include "textio/out_stream.hpp"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "textio/error_report.hpp"
@@ -79,6 +81,14 @@ void put_buffered(out_stream& stream, std::string_view piece) {
 }
 
 }  // namespace
+
+void attach_console_streams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // open() takes the lowest free descriptor, which is this one.
+        if (::open("/dev/null", O_RDWR) != fd) std::_Exit(exit_runtime_error);
+    }
+}
 
 out_stream& console_out() {
     static out_stream stream = make_console_stream(STDOUT_FILENO, 6);

@@ -28,6 +28,11 @@ struct out_stream {
     std::int64_t buffer_offset = 0;  // file offset of buffer[0]
 };
 
+// Makes sure descriptors 0, 1 and 2 are open (on /dev/null where one is
+// closed), so that a file the program opens later can never take the place
+// of a standard stream and receive console bytes.
+void attach_console_streams();
+
 // Standard output (unit 6) and standard error, unbuffered.
 out_stream& console_out();
 out_stream& message_out();
