@@ -52,6 +52,18 @@ TEST(NothingLost, ConsoleThatCannotBeWrittenDoesNotStopTheRun) {
     }
 }
 
+TEST(NothingLost, AReportWithStandardOutputClosedWritesNoConsoleBytesIntoTheFile) {
+    // The console records that could not be written still wait when the
+    // report closes every stream; they must not land in the results file.
+    program_run run;
+    run.input = answer_lines({"0.5", "0.8", "0.9", "1000", "2", "0.5", "0.1", "1073741824", "1", "3"});
+    run.directory = make_scratch_directory();
+    run.output = output_target::closed;
+    const program_result result = run_program(run);
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(read_file(run.directory / "output.txt"), header);
+}
+
 TEST(NothingLost, InputEndingAtTheWaitKeepsEveryRow) {
     program_run run;
     std::string input = answers(3000);
