@@ -31,6 +31,15 @@ std::filesystem::path make_scratch_directory() {
     return path;
 }
 
+program_run make_run(std::string input, std::optional<std::string> seed,
+                     std::filesystem::path directory) {
+    program_run run;
+    run.input = std::move(input);
+    run.seed = std::move(seed);
+    run.directory = std::move(directory);
+    return run;
+}
+
 program_result run_program(const program_run& run) {
     const auto directory = run.directory.empty() ? make_scratch_directory() : run.directory;
     const auto scratch = make_scratch_directory();

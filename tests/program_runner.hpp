@@ -37,6 +37,10 @@ struct program_run {
 // A fresh, empty scratch directory under the system's temporary directory.
 std::filesystem::path make_scratch_directory();
 
+// A run with these inputs and every other setting at its default.
+program_run make_run(std::string input, std::optional<std::string> seed = "0",
+                     std::filesystem::path directory = {});
+
 program_result run_program(const program_run& run);
 
 // Whether the program under test was built with the address sanitizer, which

@@ -29,11 +29,7 @@ std::string answers(const std::string& embryo_survival, const std::string& adult
 std::string file_after(const std::string& input, std::optional<std::string> seed = "0",
                        program_result* result = nullptr) {
     const auto directory = make_scratch_directory();
-    program_run run;
-    run.input = input;
-    run.seed = std::move(seed);
-    run.directory = directory;
-    const program_result outcome = run_program(run);
+    const program_result outcome = run_program(make_run(input, std::move(seed), directory));
     if (result != nullptr) *result = outcome;
     EXPECT_EQ(outcome.exit_status, 0) << outcome.standard_error;
     return read_file(directory / "output.txt");
@@ -103,12 +99,9 @@ TEST(WholeRun, ConsoleTranscriptAndWait) {
 
 TEST(WholeRun, BadSeedEndsBeforeTheBanner) {
     for (const char* seed : {"1000", "-1", "abc", "7 "}) {
-        program_run run;
-        run.input = answers("0.5", "0.9", "3", "2");
-        run.seed = seed;
-        run.directory = make_scratch_directory();
-        const auto& directory = run.directory;
-        const program_result result = run_program(run);
+        const auto directory = make_scratch_directory();
+        const program_result result =
+            run_program(make_run(answers("0.5", "0.9", "3", "2"), seed, directory));
         EXPECT_EQ(result.exit_status, 2) << seed;
         EXPECT_EQ(result.standard_output, "");
         EXPECT_EQ(result.standard_error, "ZEMRATH_SEED must be a whole number from 0 to 999\n");
