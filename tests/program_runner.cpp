@@ -38,6 +38,13 @@ program_result run_program(const program_run& run) {
     const auto error_path = scratch / "stderr";
     write_file(input_path, run.input);
 
+    // The argument list is built before the fork, so that the child does no
+    // more than set up its descriptors and environment and exec.
+    const std::string name = std::filesystem::path(run.program).filename().string();
+    std::vector<char*> argv{const_cast<char*>(name.c_str())};
+    for (const std::string& argument : run.arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+
     const pid_t child = ::fork();
     if (child == 0) {
         const int in = ::open(input_path.c_str(), O_RDONLY);
@@ -51,7 +58,7 @@ program_result run_program(const program_run& run) {
             ::setenv("ZEMRATH_SEED", run.seed->c_str(), 1);
         else
             ::unsetenv("ZEMRATH_SEED");
-        ::execl(ZEMRATH_PROGRAM_PATH, "zemrath", static_cast<char*>(nullptr));
+        ::execv(run.program.c_str(), argv.data());
         ::_exit(127);
     }
     int status = 0;

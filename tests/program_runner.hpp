@@ -1,11 +1,13 @@
-// Runs the built zemrath program as a user would: in a scratch working
-// directory, with given bytes on standard input and a chosen ZEMRATH_SEED,
-// capturing standard output, standard error and the exit status.
+// Runs the built zemrath program (or another of the project's programs) as a
+// user would: in a scratch working directory, with given bytes on standard
+// input, given arguments and a chosen ZEMRATH_SEED, capturing standard
+// output, standard error and the exit status.
 #pragma once
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zemrath::testing {
 
@@ -20,6 +22,8 @@ struct program_run {
     std::string input;                      // bytes on standard input
     std::optional<std::string> seed = "0";  // ZEMRATH_SEED; nullopt leaves it unset
     std::filesystem::path directory;        // working directory; a fresh one when empty
+    std::vector<std::string> arguments = {};  // after the program name
+    std::string program = ZEMRATH_PROGRAM_PATH;
 };
 
 // A fresh, empty scratch directory under the system's temporary directory.
