@@ -65,10 +65,11 @@ command_line_outcome usage_error(const std::string& message) {
 // The answers file first, then each option over it; every answer must be
 // given by one of them.
 std::optional<std::string> gather_parameters(
-    const std::string& answers_path, const std::vector<CLI::Option*>& options,
+    const CLI::Option* answers_option, const std::string& answers_path,
+    const std::vector<CLI::Option*>& options,
     const std::array<std::string, dialogue_questions.size()>& texts, parameter_set& parameters) {
     partial_parameters partial;
-    if (!answers_path.empty()) {
+    if (answers_option->count() > 0) {
         if (auto error = read_answers_file(answers_path, partial)) return error;
     }
     for (std::size_t i = 0; i < options.size(); ++i) {
@@ -111,7 +112,7 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
     app.footer(std::string(footer));
 
     std::string answers_path;
-    app.add_option("--answers", answers_path,
+    const CLI::Option* answers_option = app.add_option("--answers", answers_path,
                    "File of the ten answers as typed to zemrath, one per line, in prompt order")
         ->type_name("FILE");
     std::array<std::string, dialogue_questions.size()> texts;
@@ -151,7 +152,7 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
 
     command_line_outcome outcome;
     ensemble_request& request = outcome.request;
-    if (auto error = gather_parameters(answers_path, options, texts, request.parameters))
+    if (auto error = gather_parameters(answers_option, answers_path, options, texts, request.parameters))
         return usage_error(*error);
     if (seeds_option->count() == 0) {
         request.seeds = all_seeds();

@@ -260,7 +260,9 @@ std::string report_svg(const ensemble_runs& runs, const ensemble_summary& summar
                {{band_90_colour, true, 0, "5th\u201395th percentile"},
                 {band_50_colour, true, 0, "25th\u201375th percentile"},
                 {median_colour, false, 2.5, "median"},
-                {stream_colour, false, 1, "single streams (seeds " + sample_seeds + ")"}});
+                {stream_colour, false, 1,
+                 samples.size() == 1 ? "single stream (seed " + sample_seeds + ")"
+                                     : "single streams (seeds " + sample_seeds + ")"}});
 
     // Fan chart of the adults.
     add_grid(svg, adults, false);
