@@ -21,9 +21,13 @@ answer_outcome scan_answer(input_reader& in, const question& q, parameter_set& i
     return scan_integer_answer(in, into.*q.integer_field);
 }
 
-// Closes the descriptor when the reader is done with it.
+// Closes the descriptor when the reader is done with it; not copied, so it
+// is closed once.
 struct descriptor {
     int fd = -1;
+    explicit descriptor(int open_fd = -1) : fd(open_fd) {}
+    descriptor(const descriptor&) = delete;
+    descriptor& operator=(const descriptor&) = delete;
     ~descriptor() {
         if (fd >= 0) ::close(fd);
     }

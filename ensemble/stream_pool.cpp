@@ -24,12 +24,10 @@ struct work_queue {
     std::size_t done = 0;  // guarded by mutex
 };
 
-std::span<generation_row> writable_rows(ensemble_runs& runs, std::size_t stream) {
-    return std::span(runs.rows).subspan(stream * runs.rows_per_stream, runs.rows_per_stream);
-}
-
-std::span<std::uint8_t> writable_wrapped(ensemble_runs& runs, std::size_t stream) {
-    return std::span(runs.wrapped).subspan(stream * runs.rows_per_stream, runs.rows_per_stream);
+// One stream's stretch of rows or wrapped flags.
+template <typename Values>
+auto stream_slice(Values& values, std::size_t rows_per_stream, std::size_t stream) {
+    return std::span(values).subspan(stream * rows_per_stream, rows_per_stream);
 }
 
 void work(const stream_setup& setup, ensemble_runs& runs, work_queue& queue) {
@@ -38,8 +36,9 @@ void work(const stream_setup& setup, ensemble_runs& runs, work_queue& queue) {
     for (;;) {
         const std::size_t stream = queue.next.fetch_add(1);
         if (stream >= runs.seeds.size() || queue.failed) break;
-        const bool ran = run_stream(setup, runs.seeds[stream], writable_rows(runs, stream),
-                                    writable_wrapped(runs, stream));
+        const bool ran = run_stream(setup, runs.seeds[stream],
+                                    stream_slice(runs.rows, runs.rows_per_stream, stream),
+                                    stream_slice(runs.wrapped, runs.rows_per_stream, stream));
         if (!ran) queue.failed = true;
         {
             const std::lock_guard lock(queue.mutex);
@@ -52,11 +51,11 @@ void work(const stream_setup& setup, ensemble_runs& runs, work_queue& queue) {
 }  // namespace
 
 std::span<const generation_row> stream_rows(const ensemble_runs& runs, std::size_t stream) {
-    return std::span(runs.rows).subspan(stream * runs.rows_per_stream, runs.rows_per_stream);
+    return stream_slice(runs.rows, runs.rows_per_stream, stream);
 }
 
 std::span<const std::uint8_t> stream_wrapped(const ensemble_runs& runs, std::size_t stream) {
-    return std::span(runs.wrapped).subspan(stream * runs.rows_per_stream, runs.rows_per_stream);
+    return stream_slice(runs.wrapped, runs.rows_per_stream, stream);
 }
 
 bool run_ensemble(const stream_setup& setup, const std::vector<std::int32_t>& seeds,
