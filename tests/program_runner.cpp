@@ -40,6 +40,13 @@ program_run make_run(std::string input, std::optional<std::string> seed,
     return run;
 }
 
+program_run make_ensemble_run(std::vector<std::string> arguments, std::filesystem::path directory) {
+    program_run run = make_run("", std::nullopt, std::move(directory));
+    run.arguments = std::move(arguments);
+    run.program = ZEMRATH_ENSEMBLE_PATH;
+    return run;
+}
+
 program_result run_program(const program_run& run) {
     const auto directory = run.directory.empty() ? make_scratch_directory() : run.directory;
     const auto scratch = make_scratch_directory();
@@ -47,6 +54,13 @@ program_result run_program(const program_run& run) {
     const auto output_path = scratch / "stdout";
     const auto error_path = scratch / "stderr";
     write_file(input_path, run.input);
+
+    // The argument list is built before the fork, so that the child does no
+    // more than set up its descriptors and environment and exec.
+    const std::string name = std::filesystem::path(run.program).filename().string();
+    std::vector<char*> argv{const_cast<char*>(name.c_str())};
+    for (const std::string& argument : run.arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
 
     const pid_t child = ::fork();
     if (child == 0) {
@@ -84,7 +98,7 @@ program_result run_program(const program_run& run) {
             ::setenv("ZEMRATH_SEED", run.seed->c_str(), 1);
         else
             ::unsetenv("ZEMRATH_SEED");
-        ::execl(ZEMRATH_PROGRAM_PATH, "zemrath", static_cast<char*>(nullptr));
+        ::execv(run.program.c_str(), argv.data());
         ::_exit(127);
     }
     int status = 0;

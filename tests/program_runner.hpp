@@ -1,11 +1,13 @@
-// Runs the built zemrath program as a user would: in a scratch working
-// directory, with given bytes on standard input and a chosen ZEMRATH_SEED,
-// capturing standard output, standard error and the exit status.
+// Runs the built zemrath program (or another of the project's programs) as a
+// user would: in a scratch working directory, with given bytes on standard
+// input, given arguments and a chosen ZEMRATH_SEED, capturing standard
+// output, standard error and the exit status.
 #pragma once
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zemrath::testing {
 
@@ -32,6 +34,8 @@ struct program_run {
     long address_space_limit = -1;          // RLIMIT_AS in bytes, -1 for none
     std::filesystem::path input_file;       // if set, standard input is opened from this path instead
     output_target output = output_target::file;
+    std::vector<std::string> arguments = {};  // after the program name
+    std::string program = ZEMRATH_PROGRAM_PATH;
 };
 
 // The five header lines every results file begins with, byte for byte.
@@ -48,6 +52,10 @@ std::filesystem::path make_scratch_directory();
 // A run with these inputs and every other setting at its default.
 program_run make_run(std::string input, std::optional<std::string> seed = "0",
                      std::filesystem::path directory = {});
+
+// A run of zemrath-ensemble with these arguments, no standard input and no
+// ZEMRATH_SEED.
+program_run make_ensemble_run(std::vector<std::string> arguments, std::filesystem::path directory = {});
 
 program_result run_program(const program_run& run);
 

@@ -46,16 +46,26 @@ void note_failed_open(std::string_view name) { current.failed_open_name = name; 
 
 std::string locus_text() {
     if (current.line == 0) return {};
-    std::string text = "At line " + std::to_string(current.line) + " of file " +
-                       std::string(program_source_name);
-    if (current.unit != 0 && !current.file_name.empty()) {
-        text += " (Unit " + std::to_string(current.unit) + " \"" + current.file_name + "\")";
-    } else if (current.unit != 0) {
-        text += " (Unit " + std::to_string(current.unit) + ")";
+    std::string text = "At line ";
+    text += std::to_string(current.line);
+    text += " of file ";
+    text += program_source_name;
+    if (current.unit != 0) {
+        text += " (Unit ";
+        text += std::to_string(current.unit);
+        if (!current.file_name.empty()) {
+            text += " \"";
+            text += current.file_name;
+            text += '"';
+        }
+        text += ')';
     } else if (!current.failed_open_name.empty()) {
-        text += " file: \"" + current.failed_open_name + "\"";
+        text += " file: \"";
+        text += current.failed_open_name;
+        text += '"';
     }
-    return text + "\n";
+    text += '\n';
+    return text;
 }
 
 void report_runtime_error(std::string_view message) {

@@ -1,0 +1,39 @@
+// The command line of zemrath-ensemble: the ten parameters (from an answers
+// file, from one option each, or both), the streams to run and where the
+// results go.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "driver/parameter_set.hpp"
+
+namespace zemrath::ensemble {
+
+struct ensemble_request {
+    parameter_set parameters;      // as answered: carrying_capacity not yet halved
+    std::vector<std::int32_t> seeds;  // ascending, distinct, 0 to 999
+    unsigned threads = 1;
+    std::filesystem::path out_directory;
+    bool write_runs = true;        // false: no runs.csv
+    bool quiet = false;            // no progress on standard error
+};
+
+struct command_line_outcome {
+    enum kind_t { run, help, usage_error } kind = run;
+    ensemble_request request;      // for run
+    std::string text;              // for help the whole help text, for usage_error one line
+};
+
+// The option that sets a parameter: "--" and its field name with dashes
+// ("--embryo-larval-survival").
+std::string parameter_option_name(std::size_t question_index);
+
+// Reads the command line. Nothing is written and no directory is created:
+// a usage error (unknown option, missing parameter, unreadable value, bad
+// seed list) comes back as one line that names the culprit.
+command_line_outcome parse_command_line(int argc, const char* const* argv);
+
+}  // namespace zemrath::ensemble

@@ -1,0 +1,315 @@
+#include "ensemble/report_svg.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+
+#include "driver/dialogue.hpp"
+#include "ensemble/real_text.hpp"
+#include "ensemble/seed_list.hpp"
+
+namespace zemrath::ensemble {
+
+namespace {
+
+constexpr double page_width = 960;
+constexpr double plot_left = 96;
+constexpr double plot_right = 928;
+constexpr double caption_top = 694;
+constexpr double caption_line = 17;
+constexpr std::size_t caption_width = 118;  // characters per caption line
+
+constexpr std::string_view band_90_colour = "#c6dbef";
+constexpr std::string_view band_50_colour = "#6baed6";
+constexpr std::string_view median_colour = "#08306b";
+constexpr std::string_view stream_colour = "#525252";
+constexpr std::string_view extinct_colour = "#b2182b";
+constexpr std::string_view grid_colour = "#e3e3e3";
+constexpr std::string_view axis_colour = "#444444";
+
+// A plot area and the values at its edges; ticks at multiples of each step.
+struct frame {
+    double left, right, top, bottom;
+    axis_ticks x, y;
+};
+
+double x_at(const frame& f, double value) {
+    return f.left + (value - f.x.low) / (f.x.high - f.x.low) * (f.right - f.left);
+}
+
+double y_at(const frame& f, double value) {
+    return f.bottom - (value - f.y.low) / (f.y.high - f.y.low) * (f.bottom - f.top);
+}
+
+// Coordinates to a tenth of a pixel keep the file small.
+std::string coordinate(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+void add_text(std::string& svg, double x, double y, std::string_view content,
+              std::string_view attributes) {
+    svg += "<text x=\"" + coordinate(x) + "\" y=\"" + coordinate(y) + "\" " +
+           std::string(attributes) + ">" + std::string(content) + "</text>\n";
+}
+
+void add_line(std::string& svg, double x1, double y1, double x2, double y2, std::string_view colour,
+              double width) {
+    svg += "<line x1=\"" + coordinate(x1) + "\" y1=\"" + coordinate(y1) + "\" x2=\"" +
+           coordinate(x2) + "\" y2=\"" + coordinate(y2) + "\" stroke=\"" + std::string(colour) +
+           "\" stroke-width=\"" + coordinate(width) + "\"/>\n";
+}
+
+// One value per generation of the summary, as points of the frame.
+template <typename Value>
+std::string points_of(const frame& f, const std::vector<generation_summary>& generations, Value value) {
+    std::string points;
+    for (const generation_summary& g : generations)
+        points += coordinate(x_at(f, g.generation)) + "," + coordinate(y_at(f, value(g))) + " ";
+    return points;
+}
+
+// Ticks at the multiples of the step inside the axis.
+std::vector<double> tick_values(const axis_ticks& axis) {
+    std::vector<double> values;
+    const double first = std::ceil(axis.low / axis.step - 1e-9);
+    // Adding 0 turns a negative zero into a plain one, which prints without a sign.
+    for (double k = first; k * axis.step <= axis.high + axis.step * 1e-9; ++k)
+        values.push_back(k * axis.step + 0.0);
+    return values;
+}
+
+std::string percent_label(double share) { return real_text(std::round(share * 100)) + "%"; }
+
+void add_grid(std::string& svg, const frame& f, bool percent_y) {
+    for (double v : tick_values(f.y)) {
+        const double y = y_at(f, v);
+        add_line(svg, f.left, y, f.right, y, grid_colour, 1);
+        add_text(svg, f.left - 8, y + 4, percent_y ? percent_label(v) : tick_label(v),
+                 "text-anchor=\"end\" font-size=\"12\" fill=\"#333\"");
+    }
+    for (double v : tick_values(f.x)) {
+        const double x = x_at(f, v);
+        add_line(svg, x, f.bottom, x, f.bottom + 5, axis_colour, 1);
+        add_text(svg, x, f.bottom + 19, tick_label(v), "text-anchor=\"middle\" font-size=\"12\" fill=\"#333\"");
+    }
+    add_line(svg, f.left, f.top, f.left, f.bottom, axis_colour, 1);
+    add_line(svg, f.left, f.bottom, f.right, f.bottom, axis_colour, 1);
+}
+
+void add_axis_title(std::string& svg, const frame& f, std::string_view title) {
+    const double x = 30;
+    const double y = (f.top + f.bottom) / 2;
+    svg += "<text x=\"" + coordinate(x) + "\" y=\"" + coordinate(y) +
+           "\" transform=\"rotate(-90 " + coordinate(x) + " " + coordinate(y) +
+           ")\" text-anchor=\"middle\" font-size=\"14\" fill=\"#222\">" + std::string(title) + "</text>\n";
+}
+
+// A band between two statistics of the adults, as one closed polygon.
+void add_band(std::string& svg, const frame& f, const std::vector<generation_summary>& generations,
+              double column_summary::*lower, double column_summary::*upper, std::string_view colour) {
+    std::string points = points_of(f, generations, [&](const generation_summary& g) { return g.adults.*upper; });
+    std::vector<generation_summary> backwards(generations.rbegin(), generations.rend());
+    points += points_of(f, backwards, [&](const generation_summary& g) { return g.adults.*lower; });
+    svg += "<polygon points=\"" + points + "\" fill=\"" + std::string(colour) + "\" stroke=\"none\"/>\n";
+}
+
+// The legend entries in one row; a swatch is a filled box or a line.
+struct legend_entry {
+    std::string_view colour;
+    bool box;
+    double line_width;
+    std::string label;
+};
+
+void add_legend(std::string& svg, double y, const std::vector<legend_entry>& entries) {
+    double x = plot_left;
+    for (const legend_entry& entry : entries) {
+        if (entry.box)
+            svg += "<rect x=\"" + coordinate(x) + "\" y=\"" + coordinate(y - 10) +
+                   "\" width=\"24\" height=\"12\" fill=\"" + std::string(entry.colour) + "\"/>\n";
+        else
+            add_line(svg, x, y - 4, x + 24, y - 4, entry.colour, entry.line_width);
+        add_text(svg, x + 30, y, entry.label, "font-size=\"13\" fill=\"#222\"");
+        // An average glyph of this size is about 7 pixels wide.
+        x += 30 + 7.0 * static_cast<double>(entry.label.size()) + 22;
+    }
+}
+
+// "name value" for each answer, in prompt order.
+std::vector<std::string> parameter_items(const parameter_set& answers) {
+    std::vector<std::string> items;
+    for (const question& q : dialogue_questions) {
+        std::string name(q.field_name);
+        std::replace(name.begin(), name.end(), '_', ' ');
+        const std::string value = q.real_field != nullptr ? real_text(answers.*q.real_field)
+                                                          : std::to_string(answers.*q.integer_field);
+        items.push_back(name + " " + value);
+    }
+    return items;
+}
+
+// The items joined with middle dots, broken into lines of about `width` characters.
+std::vector<std::string> caption_lines(const std::vector<std::string>& items, std::size_t width) {
+    std::vector<std::string> lines(1);
+    for (const std::string& item : items) {
+        if (!lines.back().empty() && lines.back().size() + item.size() + 3 > width) lines.emplace_back();
+        if (!lines.back().empty()) lines.back() += " \u00b7 ";
+        lines.back() += item;
+    }
+    return lines;
+}
+
+std::size_t streams_with(const std::vector<std::optional<std::int32_t>>& generations) {
+    return static_cast<std::size_t>(std::count_if(generations.begin(), generations.end(),
+                                                  [](const auto& g) { return g.has_value(); }));
+}
+
+}  // namespace
+
+std::vector<std::size_t> sample_streams(std::size_t streams) {
+    constexpr std::size_t most = 5;
+    std::vector<std::size_t> chosen;
+    if (streams <= most) {
+        for (std::size_t k = 0; k < streams; ++k) chosen.push_back(k);
+        return chosen;
+    }
+    for (std::size_t i = 0; i < most; ++i) chosen.push_back(i * (streams - 1) / (most - 1));
+    return chosen;
+}
+
+axis_ticks round_axis(double low, double high, int ticks, double min_step) {
+    const double span = high > low ? high - low : min_step;
+    const double raw = span / ticks;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    const double scaled = raw / magnitude;
+    const double factor = scaled <= 1 ? 1 : scaled <= 2 ? 2 : scaled <= 5 ? 5 : 10;
+    const double step = std::max(factor * magnitude, min_step);
+    axis_ticks axis{std::min(0.0, std::floor(low / step) * step), std::ceil(high / step) * step, step};
+    if (axis.high <= axis.low) axis.high = axis.low + step;
+    return axis;
+}
+
+std::string tick_label(double value) {
+    const double size = std::fabs(value);
+    char text[32];
+    if (size >= 1e9)
+        std::snprintf(text, sizeof text, "%gG", value / 1e9);
+    else if (size >= 1e6)
+        std::snprintf(text, sizeof text, "%gM", value / 1e6);
+    else if (size >= 1e4)
+        std::snprintf(text, sizeof text, "%gk", value / 1e3);
+    else if (value == std::round(value))
+        std::snprintf(text, sizeof text, "%.0f", value);
+    else
+        std::snprintf(text, sizeof text, "%.2g", value);
+    return text;
+}
+
+std::string report_svg(const ensemble_runs& runs, const ensemble_summary& summary,
+                       const parameter_set& answers) {
+    const std::vector<generation_summary>& generations = summary.generations;
+    const std::vector<std::size_t> samples = sample_streams(runs.seeds.size());
+
+    // The adults' axis covers every band and every line drawn.
+    double low = 0;
+    double high = 0;
+    for (const generation_summary& g : generations) {
+        low = std::min(low, g.adults.p5);
+        high = std::max(high, g.adults.p95);
+    }
+    for (std::size_t k : samples)
+        for (const generation_row& row : stream_rows(runs, k)) {
+            low = std::min<double>(low, row.adults);
+            high = std::max<double>(high, row.adults);
+        }
+    const double last_generation = generations.back().generation;
+    axis_ticks x_axis = round_axis(0, std::max(last_generation, 1.0), 8, 1);
+    x_axis.high = std::max(last_generation, 1.0);  // the data's own end, not a round one
+    const frame adults{plot_left, plot_right, 104, 424, x_axis, round_axis(low, high, 5, 1)};
+    const frame extinct{plot_left, plot_right, 492, 612, x_axis, {0, 1, 0.25}};
+
+    const std::vector<std::string> caption = caption_lines(parameter_items(answers), caption_width);
+    const std::size_t wrapped = streams_with(summary.first_wrapped_generation);
+    // Below the caption's heading: its lines, then the line about wrapping.
+    const std::size_t lines_below = caption.size() + (wrapped > 0 ? 1 : 0);
+    const double page_height = caption_top + caption_line * static_cast<double>(lines_below) + 24;
+
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + coordinate(page_width) +
+           "\" height=\"" + coordinate(page_height) + "\" viewBox=\"0 0 " + coordinate(page_width) +
+           " " + coordinate(page_height) +
+           "\" font-family=\"DejaVu Sans, Helvetica, Arial, sans-serif\">\n";
+    svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+
+    const std::string streams = std::to_string(runs.seeds.size());
+    add_text(svg, plot_left, 36,
+             "Adults per generation over " + streams + (runs.seeds.size() == 1 ? " stream" : " streams"),
+             "font-size=\"20\" font-weight=\"bold\" fill=\"#111\"");
+    add_text(svg, plot_left, 58,
+             "zemrath, seeds " + format_seed_list(runs.seeds) +
+                 ": every stream's adults after that generation's survival draws",
+             "font-size=\"13\" fill=\"#555\"");
+
+    std::string sample_seeds;
+    for (std::size_t k : samples)
+        sample_seeds += (sample_seeds.empty() ? "" : ", ") + std::to_string(runs.seeds[k]);
+    add_legend(svg, 86,
+               {{band_90_colour, true, 0, "5th\u201395th percentile"},
+                {band_50_colour, true, 0, "25th\u201375th percentile"},
+                {median_colour, false, 2.5, "median"},
+                {stream_colour, false, 1,
+                 samples.size() == 1 ? "single stream (seed " + sample_seeds + ")"
+                                     : "single streams (seeds " + sample_seeds + ")"}});
+
+    // Fan chart of the adults.
+    add_grid(svg, adults, false);
+    add_band(svg, adults, generations, &column_summary::p5, &column_summary::p95, band_90_colour);
+    add_band(svg, adults, generations, &column_summary::p25, &column_summary::p75, band_50_colour);
+    for (std::size_t k : samples) {
+        std::string points;
+        for (const generation_row& row : stream_rows(runs, k))
+            points += coordinate(x_at(adults, row.generation)) + "," + coordinate(y_at(adults, row.adults)) + " ";
+        svg += "<polyline points=\"" + points + "\" fill=\"none\" stroke=\"" + std::string(stream_colour) +
+               "\" stroke-width=\"0.9\" stroke-opacity=\"0.7\"/>\n";
+    }
+    svg += "<polyline points=\"" +
+           points_of(adults, generations, [](const generation_summary& g) { return g.adults.p50; }) +
+           "\" fill=\"none\" stroke=\"" + std::string(median_colour) +
+           "\" stroke-width=\"2.5\" stroke-linejoin=\"round\"/>\n";
+    add_axis_title(svg, adults, "Adults");
+
+    // Share of streams extinct, as an area under its line.
+    add_text(svg, plot_left, 476, "Share of streams extinct (no adults left)",
+             "font-size=\"15\" font-weight=\"bold\" fill=\"#111\"");
+    add_grid(svg, extinct, true);
+    const std::string extinct_points =
+        points_of(extinct, generations, [](const generation_summary& g) { return g.extinct_fraction; });
+    svg += "<polygon points=\"" + coordinate(x_at(extinct, 0)) + "," + coordinate(extinct.bottom) + " " +
+           extinct_points + coordinate(x_at(extinct, last_generation)) + "," + coordinate(extinct.bottom) +
+           "\" fill=\"" + std::string(extinct_colour) + "\" fill-opacity=\"0.15\" stroke=\"none\"/>\n";
+    svg += "<polyline points=\"" + extinct_points + "\" fill=\"none\" stroke=\"" +
+           std::string(extinct_colour) + "\" stroke-width=\"2\" stroke-linejoin=\"round\"/>\n";
+    add_axis_title(svg, extinct, "Extinct");
+    add_text(svg, (plot_left + plot_right) / 2, 652, "Generation",
+             "text-anchor=\"middle\" font-size=\"14\" fill=\"#222\"");
+
+    // Caption: the parameters, and a warning when counts wrapped.
+    double y = caption_top;
+    add_text(svg, plot_left, y, "Parameters (as answered)", "font-size=\"12\" font-weight=\"bold\" fill=\"#333\"");
+    for (const std::string& line : caption) {
+        y += caption_line;
+        add_text(svg, plot_left, y, line, "font-size=\"12\" fill=\"#333\"");
+    }
+    if (wrapped > 0)
+        add_text(svg, plot_left, y + caption_line,
+                 "Counts wrapped around 32 bits in " + std::to_string(wrapped) + " of the " + streams +
+                     " streams; those show the wrapped values.",
+                 "font-size=\"12\" fill=\"" + std::string(extinct_colour) + "\"");
+    svg += "</svg>\n";
+    return svg;
+}
+
+}  // namespace zemrath::ensemble

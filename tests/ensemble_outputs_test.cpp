@@ -1,0 +1,155 @@
+// What the ensemble writes: files replaced whole, the two tables, the figure's
+// axes and labels, and the progress line.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "ensemble/csv_tables.hpp"
+#include "ensemble/progress.hpp"
+#include "ensemble/report_svg.hpp"
+#include "ensemble/staged_file.hpp"
+#include "program_runner.hpp"
+
+namespace zemrath::ensemble {
+namespace {
+
+namespace runner = zemrath::testing;
+
+std::size_t entries_in(const std::filesystem::path& directory) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(directory),
+                                                  std::filesystem::directory_iterator()));
+}
+
+TEST(StagedFile, ReplacesTheTargetOnlyWhenCommitted) {
+    const auto directory = runner::make_scratch_directory();
+    const auto target = directory / "table.csv";
+    std::ofstream(target) << "earlier\n";
+    staged_file file;
+    ASSERT_TRUE(stage_file(file, target)) << file.error;
+    staged_write(file, "a,b\n");
+    staged_write(file, std::string(3 << 20, 'x'));  // several pieces for the system
+    EXPECT_EQ(runner::read_file(target), "earlier\n");  // not yet
+    EXPECT_EQ(entries_in(directory), 2u);
+    ASSERT_TRUE(commit_staged(file)) << file.error;
+    EXPECT_EQ(runner::read_file(target), "a,b\n" + std::string(3 << 20, 'x'));
+    EXPECT_EQ(entries_in(directory), 1u);  // no temporary file left
+    EXPECT_NE(std::filesystem::status(target).permissions() & std::filesystem::perms::owner_read,
+              std::filesystem::perms::none);
+}
+
+TEST(StagedFile, MissingDirectoryIsAnErrorNamingTheTarget) {
+    staged_file file;
+    EXPECT_FALSE(stage_file(file, "/nonexistent-directory/summary.csv"));
+    EXPECT_NE(file.error.find("/nonexistent-directory/summary.csv"), std::string::npos) << file.error;
+}
+
+ensemble_runs two_streams() {
+    ensemble_runs runs;
+    runs.seeds = {3, 8};
+    runs.rows_per_stream = 2;
+    runs.rows = {{0, 0, 0, 20}, {1, 1680, 840, 18}, {0, 0, 0, 20}, {1, -5, 0, 19}};
+    runs.wrapped = {0, 0, 0, 1};
+    return runs;
+}
+
+std::string written(void (*write)(staged_file&, const ensemble_runs&), const ensemble_runs& runs) {
+    const auto target = runner::make_scratch_directory() / "out.csv";
+    staged_file file;
+    EXPECT_TRUE(stage_file(file, target));
+    write(file, runs);
+    EXPECT_TRUE(commit_staged(file));
+    return runner::read_file(target);
+}
+
+TEST(CsvTables, RunsAreOneLinePerStreamAndGeneration) {
+    EXPECT_EQ(written(write_runs_csv, two_streams()),
+              "seed,generation,embryos,larvae,adults\n"
+              "3,0,0,0,20\n3,1,1680,840,18\n8,0,0,0,20\n8,1,-5,0,19\n");
+}
+
+TEST(CsvTables, SummaryHasEveryStatisticOfEveryCount) {
+    const auto summary_of = [](staged_file& file, const ensemble_runs& runs) {
+        write_summary_csv(file, summarise_ensemble(runs));
+    };
+    const std::string text = written(summary_of, two_streams());
+    const std::string header = text.substr(0, text.find('\n'));
+    EXPECT_EQ(header,
+              "generation,"
+              "embryos_mean,embryos_sd,embryos_min,embryos_p5,embryos_p25,embryos_p50,embryos_p75,embryos_p95,embryos_max,"
+              "larvae_mean,larvae_sd,larvae_min,larvae_p5,larvae_p25,larvae_p50,larvae_p75,larvae_p95,larvae_max,"
+              "adults_mean,adults_sd,adults_min,adults_p5,adults_p25,adults_p50,adults_p75,adults_p95,adults_max,"
+              "extinct_fraction,wrapped_fraction");
+    // Generation 1: embryos 1680 and -5 (mean 837.5, sd 842.5), larvae 840
+    // and 0, adults 18 and 19; one of the two streams wrapped.
+    EXPECT_NE(text.find("\n1,837.5,842.5,-5,79.25,416.25,837.5,1258.75,1595.75,1680,"
+                        "420,420,0,42,210,420,630,798,840,"
+                        "18.5,0.5,18,18.05,18.25,18.5,18.75,18.95,19,0,0.5\n"),
+              std::string::npos)
+        << text;
+}
+
+TEST(ReportAxes, RoundStepsCoverTheData) {
+    struct case_t {
+        double low, high;
+        int ticks;
+        double min_step;
+        axis_ticks expected;
+    };
+    const case_t cases[] = {
+        {0, 23, 5, 1, {0, 25, 5}},
+        {0, 1538, 5, 1, {0, 2000, 500}},
+        {0, 0, 5, 1, {0, 1, 1}},        // nothing but zeros: one step of the minimum
+        {0, 3, 5, 1, {0, 3, 1}},        // counts never get fractional ticks
+        {0, 80, 8, 1, {0, 80, 10}},
+        {-120, 40, 4, 1, {-150, 50, 50}},
+        {0, 2.5e9, 5, 1, {0, 2.5e9, 5e8}},
+    };
+    for (const case_t& c : cases) {
+        const axis_ticks axis = round_axis(c.low, c.high, c.ticks, c.min_step);
+        EXPECT_DOUBLE_EQ(axis.low, c.expected.low) << c.high;
+        EXPECT_DOUBLE_EQ(axis.high, c.expected.high) << c.high;
+        EXPECT_DOUBLE_EQ(axis.step, c.expected.step) << c.high;
+    }
+}
+
+TEST(ReportAxes, TickLabelsStayShort) {
+    const std::pair<double, const char*> cases[] = {
+        {0, "0"},       {25, "25"},        {9999, "9999"},   {10000, "10k"},  {12500, "12.5k"},
+        {1.5e6, "1.5M"}, {3e9, "3G"},      {0.25, "0.25"},   {-50, "-50"},
+    };
+    for (const auto& [value, label] : cases) EXPECT_EQ(tick_label(value), label) << value;
+}
+
+TEST(ReportSamples, FiveStreamsSpreadFromFirstToLast) {
+    EXPECT_EQ(sample_streams(1000), (std::vector<std::size_t>{0, 249, 499, 749, 999}));
+    EXPECT_EQ(sample_streams(6), (std::vector<std::size_t>{0, 1, 2, 3, 5}));
+    EXPECT_EQ(sample_streams(3), (std::vector<std::size_t>{0, 1, 2}));
+}
+
+TEST(ReportSvg, NamesTheStreamsParametersAndWraps) {
+    const ensemble_runs runs = two_streams();
+    parameter_set answers;
+    answers.carrying_capacity = 1000;
+    answers.fecundity_rate = 1.5;
+    answers.max_reproduction_age = 4;
+    answers.generations = 1;
+    const std::string svg = report_svg(runs, summarise_ensemble(runs), answers);
+    EXPECT_TRUE(svg.starts_with("<?xml"));
+    EXPECT_TRUE(svg.ends_with("</svg>\n"));
+    for (const char* text : {"over 2 streams", "seeds 3,8", "carrying capacity 1000", "fecundity rate 1.5",
+                             "max reproduction age 4", "generations 1", "wrapped around 32 bits in 1 of the 2 streams",
+                             ">Generation<", ">Adults<", "median"})
+        EXPECT_NE(svg.find(text), std::string::npos) << text;
+}
+
+TEST(Progress, LineAndDurations) {
+    const std::pair<double, const char*> durations[] = {
+        {0, "0 s"}, {7.4, "7 s"}, {59.6, "1 min 00 s"}, {125, "2 min 05 s"}, {3725, "1 h 02 min"}};
+    for (const auto& [seconds, text] : durations) EXPECT_EQ(format_duration(seconds), text) << seconds;
+    EXPECT_EQ(progress_line(0, 1000, 0.2), "0 of 1000 streams, 0 s elapsed");
+    EXPECT_EQ(progress_line(250, 1000, 10), "250 of 1000 streams, 10 s elapsed, about 30 s left");
+    EXPECT_EQ(progress_line(1000, 1000, 40), "1000 of 1000 streams, 40 s elapsed");
+}
+
+}  // namespace
+}  // namespace zemrath::ensemble

@@ -1,0 +1,133 @@
+// Statistics over streams: percentiles, the per-column summary, the
+// per-generation summary of an ensemble and its text, on sets small enough to
+// work out by hand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ensemble/ensemble_summary.hpp"
+#include "ensemble/statistics.hpp"
+#include "ensemble/text_summary.hpp"
+
+namespace zemrath::ensemble {
+namespace {
+
+TEST(Percentile, InterpolatesBetweenOrderStatistics) {
+    // h = (n - 1) p; the value is x[floor h] plus the fraction of the step up.
+    const std::vector<std::int32_t> five = {1, 2, 3, 4, 10};
+    const std::vector<std::int32_t> two = {10, 20};
+    const std::vector<std::int32_t> one = {-7};
+    struct case_t {
+        const std::vector<std::int32_t>* sorted;
+        int percent;
+        double expected;
+    };
+    const case_t cases[] = {
+        {&five, 0, 1},    {&five, 5, 1.2},  {&five, 25, 2},   {&five, 50, 3},
+        {&five, 75, 4},   {&five, 95, 8.8}, {&five, 100, 10}, {&two, 50, 15},
+        {&two, 5, 10.5},  {&two, 95, 19.5}, {&one, 5, -7},    {&one, 100, -7},
+    };
+    for (const case_t& c : cases)
+        EXPECT_NEAR(percentile(*c.sorted, c.percent), c.expected, 1e-12)
+            << c.percent << "th of " << c.sorted->size();
+}
+
+TEST(Percentile, ThousandValuesGiveExactHundredths) {
+    // 0 to 999: the p-th percentile is 9.99 p, and the 95th of 1000 values
+    // lies 5 hundredths of the way from x[949] to x[950].
+    std::vector<std::int32_t> values(1000);
+    for (std::int32_t i = 0; i < 1000; ++i) values[i] = i;
+    EXPECT_EQ(percentile(values, 95), 949.05);
+    EXPECT_EQ(percentile(values, 5), 49.95);
+    EXPECT_EQ(percentile(values, 50), 499.5);
+}
+
+TEST(ColumnSummary, HandComputedSet) {
+    // Mean 4; squared deviations 9, 4, 1, 0, 36 sum to 50, over n = 5: 10.
+    std::vector<std::int32_t> values = {10, 3, 1, 4, 2};
+    const column_summary s = summarise_column(values);
+    EXPECT_DOUBLE_EQ(s.mean, 4);
+    EXPECT_DOUBLE_EQ(s.standard_deviation, std::sqrt(10.0));
+    EXPECT_EQ(s.minimum, 1);
+    EXPECT_DOUBLE_EQ(s.p5, 1.2);
+    EXPECT_EQ(s.p25, 2);
+    EXPECT_EQ(s.p50, 3);
+    EXPECT_EQ(s.p75, 4);
+    EXPECT_DOUBLE_EQ(s.p95, 8.8);
+    EXPECT_EQ(s.maximum, 10);
+    EXPECT_EQ(values, (std::vector<std::int32_t>{1, 2, 3, 4, 10}));  // sorted in place
+}
+
+TEST(ColumnSummary, ExtremeCountsDoNotOverflow) {
+    std::vector<std::int32_t> values = {2147483647, 2147483647, -2147483647 - 1};
+    const column_summary s = summarise_column(values);
+    EXPECT_DOUBLE_EQ(s.mean, (2.0 * 2147483647 - 2147483648.0) / 3);
+    EXPECT_EQ(s.minimum, -2147483648.0);
+    EXPECT_EQ(s.maximum, 2147483647.0);
+}
+
+// Runs built by hand: one adults series per stream; embryos are ten times
+// the adults and larvae half the embryos, so every column is known.
+ensemble_runs hand_runs(const std::vector<std::vector<std::int32_t>>& adults,
+                        const std::vector<std::vector<std::uint8_t>>& wrapped) {
+    ensemble_runs runs;
+    runs.rows_per_stream = adults.front().size();
+    for (std::size_t k = 0; k < adults.size(); ++k) {
+        runs.seeds.push_back(static_cast<std::int32_t>(10 * k));
+        for (std::size_t g = 0; g < runs.rows_per_stream; ++g) {
+            const std::int32_t a = adults[k][g];
+            runs.rows.push_back({static_cast<std::int32_t>(g), 10 * a, 5 * a, a});
+            runs.wrapped.push_back(wrapped[k][g]);
+        }
+    }
+    return runs;
+}
+
+const ensemble_runs four_streams = hand_runs(
+    {{20, 10, 0, 0}, {20, 30, 40, 50}, {20, 5, 5, 0}, {20, 12, 20, 30}},
+    {{0, 0, 0, 0}, {0, 0, 1, 1}, {0, 0, 0, 0}, {0, 1, 0, 0}});
+
+TEST(EnsembleSummary, ColumnsExtinctionAndWrapsPerGeneration) {
+    const ensemble_summary s = summarise_ensemble(four_streams);
+    ASSERT_EQ(s.generations.size(), 4u);
+    // Generation 1: adults 10, 30, 5, 12 -> sorted 5, 10, 12, 30.
+    const generation_summary& g1 = s.generations[1];
+    EXPECT_EQ(g1.generation, 1);
+    EXPECT_DOUBLE_EQ(g1.adults.mean, 14.25);
+    EXPECT_DOUBLE_EQ(g1.adults.p50, 11);
+    EXPECT_DOUBLE_EQ(g1.adults.p25, 8.75);  // h = 0.75
+    EXPECT_DOUBLE_EQ(g1.embryos.p50, 110);
+    EXPECT_DOUBLE_EQ(g1.larvae.maximum, 150);
+    EXPECT_EQ(g1.extinct_fraction, 0);
+    EXPECT_EQ(g1.wrapped_fraction, 0.25);
+    // Generation 3: two streams without adults, one wrapped.
+    EXPECT_EQ(s.generations[3].extinct_fraction, 0.5);
+    EXPECT_EQ(s.generations[3].wrapped_fraction, 0.25);
+    EXPECT_EQ(s.generations[2].extinct_fraction, 0.25);
+    EXPECT_EQ(s.generations[0].adults.p50, 20);
+
+    using gen = std::optional<std::int32_t>;
+    EXPECT_EQ(s.extinction_generation, (std::vector<gen>{2, std::nullopt, 3, std::nullopt}));
+    EXPECT_EQ(s.first_wrapped_generation, (std::vector<gen>{std::nullopt, 2, std::nullopt, 1}));
+}
+
+TEST(TextSummary, ReportsTheLastGenerationExtinctionAndWraps) {
+    const std::string text = text_summary(four_streams, summarise_ensemble(four_streams));
+    EXPECT_EQ(text,
+              "streams run: 4 (seeds 0,10,20,30), generations: 3\n"
+              "adults in generation 3: median 15, 90% of streams between 0 and 47\n"
+              "extinct by generation 3: 2 of 4 streams (50.0%), median generation of extinction 2.5\n"
+              "wrapped counts: in 2 of 4 streams (50.0%), first in generation 1; "
+              "their rows hold the wrapped 32-bit values\n");
+}
+
+TEST(TextSummary, SaysSoWhenNothingDiesOrWraps) {
+    const ensemble_runs runs = hand_runs({{20, 7}, {20, 9}}, {{0, 0}, {0, 0}});
+    const std::string text = text_summary(runs, summarise_ensemble(runs));
+    EXPECT_NE(text.find("extinct by generation 1: 0 of 2 streams (0.0%)\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("median generation of extinction"), std::string::npos) << text;
+    EXPECT_NE(text.find("wrapped counts: none\n"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace zemrath::ensemble

@@ -1,0 +1,149 @@
+// Every stream of the ensemble against the console program: its rows are the
+// rows that zemrath writes to output.txt when seeded with the same
+// millisecond, whether the stream runs in this process or in the built
+// zemrath-ensemble, alone or beside others on several threads.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "driver/run.hpp"
+#include "ensemble/answer_source.hpp"
+#include "ensemble/stream_pool.hpp"
+#include "program_runner.hpp"
+
+namespace zemrath::ensemble {
+namespace {
+
+namespace runner = zemrath::testing;
+
+struct answer_set {
+    const char* what;
+    std::vector<std::string> answers;
+};
+
+// Answer sets that reach the model's different regimes cheaply: a small
+// population that often dies out, a dense one held by competition, and one
+// whose first generation's embryos wrap to a negative count (20 adults of
+// about 1.5e8 eggs each) and that then has no adults left.
+const answer_set answer_sets[] = {
+    {"dying out", {"0.012", "0.8", "0.5", "200", "2", "0.5", "0.1", "4", "1", "25"}},
+    {"dense", {"0.5", "0.8", "0.9", "1000", "2", "0.5", "0.1", "4", "1", "5"}},
+    {"wrapping", {"0.5", "0.8", "1", "1000", "2", "0.5", "0.1", "1", "1.8e6", "3"}},
+};
+
+const std::int32_t seeds_compared[] = {0, 417, 999};
+
+std::string answers_text(const answer_set& set) {
+    std::string text;
+    for (const std::string& answer : set.answers) text += answer + "\n";
+    return text;
+}
+
+std::filesystem::path write_answers_file(const answer_set& set) {
+    const auto path = runner::make_scratch_directory() / "answers.txt";
+    std::ofstream(path, std::ios::binary) << answers_text(set);
+    return path;
+}
+
+parameter_set parameters_of(const answer_set& set) {
+    partial_parameters partial;
+    EXPECT_EQ(read_answers_file(write_answers_file(set).string(), partial), std::nullopt);
+    return partial.values;
+}
+
+// The rows of output.txt after its five header lines (" g e l a" and CR LF).
+std::vector<generation_row> console_rows(const answer_set& set, std::int32_t seed) {
+    const auto directory = runner::make_scratch_directory();
+    // The answers and the empty line that ends the end-of-run wait.
+    const auto result = runner::run_program(runner::make_run(answers_text(set) + "\n", std::to_string(seed), directory));
+    EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+    std::istringstream file(runner::read_file(directory / "output.txt"));
+    std::string line;
+    for (int i = 0; i < 5; ++i) std::getline(file, line);
+    std::vector<generation_row> rows;
+    generation_row row;
+    while (file >> row.generation >> row.embryos >> row.larvae >> row.adults) rows.push_back(row);
+    return rows;
+}
+
+std::vector<generation_row> stream_in_process(const answer_set& set, std::int32_t seed,
+                                              std::vector<std::uint8_t>* wrapped = nullptr) {
+    set_floating_point_environment();
+    const stream_setup setup = prepare_streams(parameters_of(set));
+    std::vector<generation_row> rows(rows_per_stream(setup.parameters));
+    std::vector<std::uint8_t> flags(rows.size());
+    EXPECT_TRUE(run_stream(setup, seed, rows, flags));
+    if (wrapped != nullptr) *wrapped = flags;
+    return rows;
+}
+
+TEST(EnsembleStream, RowsAreTheConsoleProgramsRows) {
+    for (const answer_set& set : answer_sets)
+        for (std::int32_t seed : seeds_compared) {
+            const auto expected = console_rows(set, seed);
+            ASSERT_EQ(expected.size(), std::stoul(set.answers.back()) + 1) << set.what;
+            EXPECT_EQ(stream_in_process(set, seed), expected) << set.what << ", seed " << seed;
+        }
+}
+
+TEST(EnsembleStream, RunsCsvOfTheToolHoldsTheConsoleProgramsRows) {
+    for (const answer_set& set : answer_sets) {
+        const auto out = runner::make_scratch_directory() / "out";
+        const auto result = runner::run_program(runner::make_ensemble_run(
+            {"--answers", write_answers_file(set).string(), "--seeds", "0,417,999", "--out", out.string()}));
+        ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+
+        std::map<std::int32_t, std::vector<generation_row>> by_seed;
+        std::istringstream csv(runner::read_file(out / "runs.csv"));
+        std::string line;
+        std::getline(csv, line);
+        EXPECT_EQ(line, "seed,generation,embryos,larvae,adults");
+        while (std::getline(csv, line)) {
+            std::int32_t seed = 0;
+            generation_row row;
+            char comma = 0;
+            std::istringstream(line) >> seed >> comma >> row.generation >> comma >> row.embryos >>
+                comma >> row.larvae >> comma >> row.adults;
+            by_seed[seed].push_back(row);
+        }
+        ASSERT_EQ(by_seed.size(), 3u) << set.what;
+        for (std::int32_t seed : seeds_compared)
+            EXPECT_EQ(by_seed[seed], console_rows(set, seed)) << set.what << ", seed " << seed;
+    }
+}
+
+TEST(EnsembleStream, WrappedGenerationIsFlagged) {
+    const answer_set& set = answer_sets[2];
+    std::vector<std::uint8_t> wrapped;
+    const auto rows = stream_in_process(set, 5, &wrapped);
+    const stream_setup setup = prepare_streams(parameters_of(set));
+    // All 20 recruits survive (adult survival 1) and spawn in class 1; their
+    // 64-bit total exceeds 2^31 and the 32-bit row shows it wrapped.
+    const std::int64_t eggs = setup.eggs_by_class.at(0);
+    ASSERT_GT(20 * eggs, std::int64_t{2147483647});
+    ASSERT_LT(20 * eggs, std::int64_t{4294967296});
+    EXPECT_EQ(rows[1].embryos, static_cast<std::int32_t>(20 * eggs - 4294967296));
+    EXPECT_EQ(wrapped, (std::vector<std::uint8_t>{0, 1, 0, 0}));
+}
+
+TEST(EnsembleStream, ThreadCountDoesNotChangeTheResults) {
+    set_floating_point_environment();
+    const stream_setup setup = prepare_streams(parameters_of(answer_sets[0]));
+    std::vector<std::int32_t> seeds;
+    for (std::int32_t s = 100; s < 140; ++s) seeds.push_back(s);
+    ensemble_runs one;
+    ensemble_runs four;
+    ASSERT_TRUE(run_ensemble(setup, seeds, 1, false, one));
+    ASSERT_TRUE(run_ensemble(setup, seeds, 4, false, four));
+    EXPECT_EQ(one.rows, four.rows);
+    EXPECT_EQ(one.wrapped, four.wrapped);
+    EXPECT_EQ(four.seeds, seeds);
+    // Each slot holds its own seed's stream.
+    EXPECT_EQ(std::vector<generation_row>(stream_rows(four, 17).begin(), stream_rows(four, 17).end()),
+              stream_in_process(answer_sets[0], 117));
+}
+
+}  // namespace
+}  // namespace zemrath::ensemble
