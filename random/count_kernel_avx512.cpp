@@ -1,6 +1,7 @@
-// The AVX-512 kernel: sixteen lanes to a vector, two vectors side by side.
-// Three-way XORs take one instruction and the comparison writes a mask that
-// drives a masked add. Only the functions marked for AVX-512 use its
+// The AVX-512 kernel: the sixteen lanes in one vector. Three-way XORs take
+// one instruction and the comparison writes a mask that drives a masked add;
+// with two ports for the wide instructions, one vector's work per step takes
+// longer than its dependency chain, so one vector keeps them busy. Only the functions marked for AVX-512 use its
 // instructions; the dispatcher calls them only on processors that have them.
 #include <immintrin.h>
 
@@ -53,42 +54,31 @@ constexpr __mmask16 all_lanes = 0xFFFF;
 
 [[gnu::target("avx512f")]] void count_group_avx512(lane_group& group, const cycle_walk& walk,
                                                    std::uint32_t steps, std::uint32_t biased_threshold) {
-    static_assert(group_lanes == 32, "one pass of two sixteen-lane vectors");
+    static_assert(group_lanes == 16, "one sixteen-lane vector");
     const __m512i threshold = _mm512_set1_epi32(static_cast<int>(biased_threshold));
-    __m512i a0 = load16(&group.s0[0]), a1 = load16(&group.s1[0]), a2 = load16(&group.s2[0]);
-    __m512i b0 = load16(&group.s0[16]), b1 = load16(&group.s1[16]), b2 = load16(&group.s2[16]);
-    __m512i above_a = load16(&group.above[0]), above_b = load16(&group.above[16]);
+    __m512i a0 = load16(group.s0.data()), a1 = load16(group.s1.data()), a2 = load16(group.s2.data());
+    __m512i above = load16(group.above.data());
     std::uint32_t phase = walk.phase;
     std::uint32_t left = steps;
     while (left >= 3) {
         const std::uint32_t run = whole_run(walk, phase, left);
         const std::uint32_t* s3 = walk.biased + phase;
         for (const std::uint32_t* end = s3 + run; s3 != end; s3 += 3) {
-            __m512i w = broadcast(s3);
-            step16(a0, a1, a2, w, threshold, above_a);
-            step16(b0, b1, b2, w, threshold, above_b);
-            w = broadcast(s3 + 1);
-            step16(a1, a2, a0, w, threshold, above_a);
-            step16(b1, b2, b0, w, threshold, above_b);
-            w = broadcast(s3 + 2);
-            step16(a2, a0, a1, w, threshold, above_a);
-            step16(b2, b0, b1, w, threshold, above_b);
+            step16(a0, a1, a2, broadcast(s3), threshold, above);
+            step16(a1, a2, a0, broadcast(s3 + 1), threshold, above);
+            step16(a2, a0, a1, broadcast(s3 + 2), threshold, above);
         }
         left -= run;
         phase = (phase + run) % walk.cycle;
     }
     for (; left > 0; --left) {
-        const __m512i w = broadcast(walk.biased + phase);
-        step16(a0, a1, a2, w, threshold, above_a);
-        step16(b0, b1, b2, w, threshold, above_b);
-        const __m512i a = a0, b = b0;
+        step16(a0, a1, a2, broadcast(walk.biased + phase), threshold, above);
+        const __m512i a = a0;
         a0 = a1, a1 = a2, a2 = a;
-        b0 = b1, b1 = b2, b2 = b;
         phase = phase + 1 == walk.cycle ? 0 : phase + 1;
     }
-    store16(&group.s0[0], a0), store16(&group.s1[0], a1), store16(&group.s2[0], a2);
-    store16(&group.s0[16], b0), store16(&group.s1[16], b1), store16(&group.s2[16], b2);
-    store16(&group.above[0], above_a), store16(&group.above[16], above_b);
+    store16(group.s0.data(), a0), store16(group.s1.data(), a1), store16(group.s2.data(), a2);
+    store16(group.above.data(), above);
 }
 
 }  // namespace zemrath

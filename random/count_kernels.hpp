@@ -14,7 +14,9 @@
 
 namespace zemrath {
 
-inline constexpr int group_lanes = 32;
+// Sixteen lanes: one AVX-512 vector, two AVX2 vectors. Groups stay small so
+// that a pass whose lane count is not a multiple of the group wastes little.
+inline constexpr int group_lanes = 16;
 
 struct lane_group {
     alignas(64) std::array<std::uint32_t, group_lanes> s0{};

@@ -237,6 +237,26 @@ void run_job(count_job& job, int threads) {
     work_through(job);
 }
 
+// The plain loop with s3 read from its orbit (position is where the state's
+// s3 lies, and moves on with it): the same words, without the latency of the
+// multiplication and remainder on every step.
+std::uint32_t count_along_orbit(std::uint32_t n, std::uint32_t threshold, rand_state& state,
+                                const s3_orbit& orbit, std::uint32_t& position) {
+    const auto last = static_cast<std::uint32_t>(orbit.values.size() - 1);
+    std::uint32_t s0 = state.s0, s1 = state.s1, s2 = state.s2;
+    std::uint32_t above = 0;
+    for (std::uint32_t k = 0; k < n; ++k) {
+        position = position == last ? orbit.tail : position + 1;
+        const std::uint32_t word = next_register_word(s0, s1, s2);
+        s0 = s1;
+        s1 = s2;
+        s2 = word;
+        above += (word ^ orbit.values[position]) > threshold ? 1u : 0u;
+    }
+    state = rand_state{s0, s1, s2, orbit.values[position]};
+    return above;
+}
+
 }  // namespace
 
 std::uint32_t count_words_above(std::uint32_t n, std::uint32_t threshold, rand_state& state,
@@ -245,12 +265,12 @@ std::uint32_t count_words_above(std::uint32_t n, std::uint32_t threshold, rand_s
     const s3_place place = locate_s3(state.s3);
     if (place.orbit == nullptr) return count_words_above_serial(n, threshold, state);
     const s3_orbit& orbit = *place.orbit;
+    std::uint32_t position = place.position;
 
     // While s3 is in its tail, lanes a whole number of cycles apart would not
     // see the same s3.
-    const std::uint32_t lead = place.position < orbit.tail ? std::min(n, orbit.tail - place.position) : 0;
-    std::uint32_t above = count_words_above_serial(lead, threshold, state);
-    const std::uint32_t position = place.position + lead;
+    const std::uint32_t lead = position < orbit.tail ? std::min(n, orbit.tail - position) : 0;
+    std::uint32_t above = count_along_orbit(lead, threshold, state, orbit, position);
     const std::uint32_t rest = n - lead;
 
     count_job job;
@@ -266,10 +286,11 @@ std::uint32_t count_words_above(std::uint32_t n, std::uint32_t threshold, rand_s
         job.groups = groups_in(job.passes[0]) + groups_in(job.passes[1]);
         run_job(job, threads);
         above += job.above.load();
+        position = orbit_position_after(orbit, position, done);
         state = job.end;
-        state.s3 = orbit.values[orbit_position_after(orbit, position, done)];
+        state.s3 = orbit.values[position];
     }
-    return above + count_words_above_serial(rest - done, threshold, state);
+    return above + count_along_orbit(rest - done, threshold, state, orbit, position);
 }
 
 }  // namespace zemrath
