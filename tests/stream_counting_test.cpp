@@ -10,7 +10,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "random/count_kernels.hpp"
 #include "random/register_jump.hpp"
 #include "random/s3_orbit.hpp"
 #include "random/stream_counting.hpp"
@@ -111,7 +110,7 @@ std::vector<named_start> stream_starts() {
 // pass of single cycles, and a first pass of several cycles a lane followed
 // by a second pass.
 std::vector<std::uint32_t> cut_counts(const s3_orbit& orbit) {
-    const std::uint32_t lanes = group_lanes;
+    const std::uint32_t lanes = lanes_for(short_stretch, count_settings{simd_level::scalar, 1});
     const std::uint32_t tail = orbit.tail;
     const std::uint32_t cycle = orbit.cycle;
     std::vector<std::uint32_t> counts = {0, 1, short_stretch - 1, short_stretch, short_stretch + 1};
