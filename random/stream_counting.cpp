@@ -132,7 +132,7 @@ void run_group(count_job& job, std::uint32_t group) {
     const std::uint32_t first_lane = (second ? group - first_groups : group) * group_lanes;
     const std::uint32_t real_lanes = std::min<std::uint32_t>(group_lanes, pass.lanes - first_lane);
 
-    // Lanes past the pass's last one repeat its start; their counts are dropped.
+    // Lanes past the pass's last one repeat the last one's start; their counts are dropped.
     lane_group lanes;
     rand_state lane = job.start;
     jump_register(lane, pass.first + first_lane * pass.steps);

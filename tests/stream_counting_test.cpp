@@ -283,6 +283,26 @@ TEST(StreamCounting, ThreadedCountsMatchAtThePassCuts) {
     }
 }
 
+TEST(StreamCounting, ManySeedsOffsetsCountsAndThresholds) {
+    // Streams picked at random: any of the 1000 seeds, an offset inside or
+    // past the s3 tail, any count up to a few cycles, any threshold.
+    std::mt19937 random(2024);
+    const int trials = sanitized ? 10 : 150;
+    const std::uint32_t longest = max_words / 20;
+    for (int trial = 0; trial < trials; ++trial) {
+        const auto m = static_cast<std::int32_t>(random() % 1000);
+        const std::uint64_t offset = random() % 120000;
+        const std::uint32_t n = static_cast<std::uint32_t>(random() % longest);
+        const std::uint32_t threshold = random();
+        const simd_level level = supported_levels()[trial % supported_levels().size()];
+        SCOPED_TRACE(testing::Message() << "seed " << m << " offset " << offset << " n " << n << " "
+                                        << level_name(level));
+        const rand_state start = stepped(seeded(m), offset);
+        const stretch expected = take_words(start, n);
+        expect_count_matches(expected, start, threshold, count_settings{level, 1});
+    }
+}
+
 TEST(StreamCounting, ChainedCountsFollowOneStream) {
     // One stream through its tail onto the cycle in calls of every size; the
     // orbit found for the first call serves all the later ones.
