@@ -32,7 +32,11 @@ simd_level best_simd_level() {
 
 namespace {
 
-int hardware_threads() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
+// Asked once: the question can cost a read of a system file.
+int hardware_threads() {
+    static const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    return threads;
+}
 
 // 0 until set: the hardware default.
 std::atomic<int> count_thread_setting{0};
