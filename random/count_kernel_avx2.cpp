@@ -46,7 +46,7 @@ namespace {
     std::uint32_t phase = walk.phase;
     std::uint32_t left = steps;
     while (left >= 3) {
-        const std::uint32_t run = whole_run(walk, phase, left);
+        const std::uint32_t run = unwrapped_stretch(walk, phase, left);
         const std::uint32_t* s3 = walk.biased + phase;
         for (const std::uint32_t* end = s3 + run; s3 != end; s3 += 3) {
             __m256i w = broadcast(s3);

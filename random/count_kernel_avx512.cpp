@@ -61,7 +61,7 @@ constexpr __mmask16 all_lanes = 0xFFFF;
     std::uint32_t phase = walk.phase;
     std::uint32_t left = steps;
     while (left >= 3) {
-        const std::uint32_t run = whole_run(walk, phase, left);
+        const std::uint32_t run = unwrapped_stretch(walk, phase, left);
         const std::uint32_t* s3 = walk.biased + phase;
         for (const std::uint32_t* end = s3 + run; s3 != end; s3 += 3) {
             step16(a0, a1, a2, broadcast(s3), threshold, above);

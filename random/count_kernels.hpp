@@ -37,7 +37,7 @@ struct cycle_walk {
 // Steps in the next stretch that reads biased without wrapping, from phase
 // with `left` steps to go: a multiple of 3 (the kernels rotate the three
 // register words by renaming), at least 3 when left is.
-inline std::uint32_t whole_run(const cycle_walk& walk, std::uint32_t phase, std::uint32_t left) {
+inline std::uint32_t unwrapped_stretch(const cycle_walk& walk, std::uint32_t phase, std::uint32_t left) {
     const std::uint32_t room = std::min(left, walk.length - phase);
     return room - room % 3;
 }
