@@ -8,17 +8,25 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
-#include "model/age_class_array.hpp"
+#include "model/adult_classes.hpp"
 
 namespace zemrath::ensemble {
 
-// survivors: the adults by class after the generation's survival draws;
-// eggs_by_class[i - 1]: the eggs of one adult of class i (the same every
-// generation), with eggs_by_class.size() == survivors.size.
-// True when the embryos (the sum over classes of survivors x eggs) or the
-// adults (the sum of the survivors) left the 32-bit range at any step: a
-// product, or a partial sum in class order.
-bool counts_wrapped(const age_class_array& survivors, std::span<const std::int32_t> eggs_by_class);
+// One age class after the survival draws: its adults and the eggs of one of them.
+struct class_tally {
+    std::int32_t adults = 0;
+    std::int32_t eggs = 0;
+};
+
+// The classes that have held adults so far in the run, in class order (the
+// classes above them are empty).
+std::vector<class_tally> class_tallies(const adult_classes& adults);
+
+// True when the embryos (the sum over classes of adults x eggs) or the adults
+// (the sum of the adults) left the 32-bit range at any step, classes taken in
+// class order: a product, or a partial sum.
+bool counts_wrapped(std::span<const class_tally> classes);
 
 }  // namespace zemrath::ensemble

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "driver/run.hpp"
+#include "random/stream_counting.hpp"
 #include "ensemble/progress.hpp"
 
 namespace zemrath::ensemble {
@@ -67,6 +68,9 @@ bool run_ensemble(const stream_setup& setup, const std::vector<std::int32_t>& se
 
     work_queue queue;
     const std::size_t workers = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(seeds.size(), 1));
+    // One stream per worker already fills the cores: a stream's counts then
+    // stay on its own thread instead of competing for the count workers.
+    if (workers > 1) set_count_threads(1);
     std::vector<std::thread> pool;
     for (std::size_t i = 0; i < workers; ++i)
         pool.emplace_back(work, std::cref(setup), std::ref(runs), std::ref(queue));

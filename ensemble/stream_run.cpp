@@ -1,17 +1,12 @@
 #include "ensemble/stream_run.hpp"
 
 #include "ensemble/count_wrap.hpp"
-#include "model/fecundity.hpp"
 
 namespace zemrath::ensemble {
 
 stream_setup prepare_streams(const parameter_set& answers) {
-    stream_setup setup{answers, {}};
+    stream_setup setup{answers};
     halve_carrying_capacity(setup.parameters);
-    const growth_parameters growth = adult_parameters_of(setup.parameters).growth;
-    const fecundity_constants constants = compute_fecundity_constants(growth);
-    for (std::int32_t i = 1; i <= setup.parameters.max_reproduction_age; ++i)
-        setup.eggs_by_class.push_back(eggs_at_age(growth, constants, i));
     return setup;
 }
 
@@ -32,7 +27,7 @@ bool run_stream(const stream_setup& setup, std::int32_t seed, std::span<generati
     wrapped[0] = 0;
     for (std::size_t g = 1; g < rows.size(); ++g) {
         rows[g] = advance_generation(state, setup.parameters, static_cast<std::int32_t>(g), rng);
-        wrapped[g] = counts_wrapped(state.age_classes, setup.eggs_by_class) ? 1 : 0;
+        wrapped[g] = counts_wrapped(class_tallies(state.adults)) ? 1 : 0;
     }
     return true;
 }

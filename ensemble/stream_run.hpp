@@ -13,13 +13,11 @@ namespace zemrath::ensemble {
 
 // What every stream of one parameter set shares, derived once.
 struct stream_setup {
-    parameter_set parameters;                   // carrying_capacity halved, as the run uses it
-    std::vector<std::int32_t> eggs_by_class;    // eggs of one adult of class i at [i - 1]
+    parameter_set parameters;  // carrying_capacity halved, as the run uses it
 };
 
 // Halves the carrying capacity as the console program does after its
-// dialogue and tabulates the eggs per class. Needs the run's floating-point
-// environment (set_floating_point_environment), as the model does.
+// dialogue.
 stream_setup prepare_streams(const parameter_set& answers);
 
 // Rows of one stream: row 0 and one per generation (none for 0 or fewer).

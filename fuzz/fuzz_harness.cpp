@@ -89,11 +89,15 @@ void run_generations(parameter_set parameters, std::int32_t seed) {
     parameters.max_reproduction_age = std::clamp(parameters.max_reproduction_age, -2, 40);
     parameters.generations = std::clamp(parameters.generations, -2, 25);
     halve_carrying_capacity(parameters);
+    // The run as the program does it, and the plain reference beside it.
     population state;
-    require(create_age_classes(state, parameters));
+    reference_population reference;
+    require(create_age_classes(state, parameters) && create_age_classes(reference, parameters));
     state.competition_coefficient = competition_coefficient_of(parameters);
+    reference.competition_coefficient = state.competition_coefficient;
     rand_state rng;
     seed_from_millisecond(rng, seed);
+    rand_state reference_rng = rng;
 
     const std::int64_t eggs = largest_egg_count(parameters);
     generation_row row = initial_row(state);
@@ -104,6 +108,8 @@ void run_generations(parameter_set parameters, std::int32_t seed) {
         const std::int64_t parents = std::int64_t{row.adults} + state.recruits;
         if (parents * (1 + 2 * eggs) > draw_budget) return;
         row = advance_generation(state, parameters, g, rng);
+        require(row == advance_generation(reference, parameters, g, reference_rng));
+        require(rng == reference_rng && state.recruits == reference.recruits);
         check_row_record(row);
         require(row.generation == g);
         require(row.adults >= 0 && row.larvae >= 0 && state.recruits >= 0);

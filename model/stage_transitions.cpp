@@ -1,5 +1,7 @@
 #include "model/stage_transitions.hpp"
 
+#include <cmath>
+
 #include "model/count_arithmetic.hpp"
 
 namespace zemrath {
@@ -16,6 +18,36 @@ std::int32_t count_draws_above(std::int32_t n, double p, rand_state& rng) {
     for (std::int32_t k = 0; k < n; ++k)
         if (uniform_draw(rng) > p) ++deaths;
     return deaths;
+}
+
+namespace {
+
+// For 0 <= p < 1: u <= p exactly when the word is at most this. p x 2^32 is
+// exact (a power-of-two scaling) and below 2^32.
+std::uint32_t word_threshold(double p) { return static_cast<std::uint32_t>(std::floor(std::ldexp(p, 32))); }
+
+}  // namespace
+
+std::int32_t fast_count_draws_at_most(std::int32_t n, double p, rand_state& rng,
+                                      const count_settings& settings) {
+    if (n <= 0) return 0;
+    const auto words = static_cast<std::uint32_t>(n);
+    if (p >= 1 || !(p >= 0)) {  // every draw is below 1 and at least 0; NaN compares false
+        advance_stream(rng, words);
+        return p >= 1 ? n : 0;
+    }
+    return n - static_cast<std::int32_t>(count_words_above(words, word_threshold(p), rng, settings));
+}
+
+std::int32_t fast_count_draws_above(std::int32_t n, double p, rand_state& rng,
+                                    const count_settings& settings) {
+    if (n <= 0) return 0;
+    const auto words = static_cast<std::uint32_t>(n);
+    if (p >= 1 || !(p >= 0)) {
+        advance_stream(rng, words);
+        return p < 0 ? n : 0;
+    }
+    return static_cast<std::int32_t>(count_words_above(words, word_threshold(p), rng, settings));
 }
 
 namespace {
@@ -49,7 +81,7 @@ adult_update adulto(age_class_array& age_classes, age_class_array& age_scratch,
 }
 
 std::int32_t embriao_larva(std::int32_t embryos, double embryo_larval_survival, rand_state& rng) {
-    return count_draws_at_most(embryos, embryo_larval_survival, rng);
+    return fast_count_draws_at_most(embryos, embryo_larval_survival, rng, count_settings{});
 }
 
 double juvenile_survival_probability(double max_juvenile_survival, double competition_coefficient,
@@ -62,7 +94,7 @@ double juvenile_survival_probability(double max_juvenile_survival, double compet
 std::int32_t larva_juvenil(std::int32_t larvae, double max_juvenile_survival,
                            double competition_coefficient, rand_state& rng) {
     const double p = juvenile_survival_probability(max_juvenile_survival, competition_coefficient, larvae);
-    return count_draws_at_most(larvae, p, rng);
+    return fast_count_draws_at_most(larvae, p, rng, count_settings{});
 }
 
 }  // namespace zemrath

@@ -37,11 +37,16 @@ constexpr std::uint32_t next_s3(std::uint32_t s3) {
     return (s3 * 16807u) % 2147483647u;
 }
 
+// The register's new word n from s0, s1 and s2 as they were before the step.
+constexpr std::uint32_t next_register_word(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2) {
+    std::uint32_t t = s0 ^ (s0 << 16);
+    t ^= t >> 5;
+    return t ^ (t << 1) ^ s1 ^ s2;
+}
+
 // One step of xorshf96: advances the state and returns the output word.
 constexpr std::uint32_t xorshf96(rand_state& state) {
-    std::uint32_t t = state.s0 ^ (state.s0 << 16);
-    t ^= t >> 5;
-    const std::uint32_t n = t ^ (t << 1) ^ state.s1 ^ state.s2;
+    const std::uint32_t n = next_register_word(state.s0, state.s1, state.s2);
     state.s0 = state.s1;
     state.s1 = state.s2;
     state.s2 = n;

@@ -11,6 +11,7 @@
 #include "driver/run.hpp"
 #include "ensemble/answer_source.hpp"
 #include "ensemble/stream_pool.hpp"
+#include "model/fecundity.hpp"
 #include "program_runner.hpp"
 
 namespace zemrath::ensemble {
@@ -118,10 +119,10 @@ TEST(EnsembleStream, WrappedGenerationIsFlagged) {
     const answer_set& set = answer_sets[2];
     std::vector<std::uint8_t> wrapped;
     const auto rows = stream_in_process(set, 5, &wrapped);
-    const stream_setup setup = prepare_streams(parameters_of(set));
+    const growth_parameters growth = adult_parameters_of(parameters_of(set)).growth;
     // All 20 recruits survive (adult survival 1) and spawn in class 1; their
     // 64-bit total exceeds 2^31 and the 32-bit row shows it wrapped.
-    const std::int64_t eggs = setup.eggs_by_class.at(0);
+    const std::int64_t eggs = eggs_at_age(growth, compute_fecundity_constants(growth), 1);
     ASSERT_GT(20 * eggs, std::int64_t{2147483647});
     ASSERT_LT(20 * eggs, std::int64_t{4294967296});
     EXPECT_EQ(rows[1].embryos, static_cast<std::int32_t>(20 * eggs - 4294967296));

@@ -171,6 +171,61 @@ TEST(EmbryosAndLarvae, ZeroProbabilityKeepsOnlyAZeroDraw) {
     EXPECT_EQ(embriao_larva(3, -0.0, zero_word), 3);
 }
 
+// The sanitizer build runs the plain loops many times slower.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::int32_t largest_count = 30000;
+#else
+constexpr std::int32_t largest_count = 400000;
+#endif
+
+TEST(FastCounts, MatchThePlainLoopsForEveryKindOfProbability) {
+    struct start {
+        const char* name;
+        rand_state state;
+    };
+    const start starts[] = {
+        {"seed 0, in the s3 tail", seeded(0)},
+        {"seed 593, on its 808-word s3 cycle", advanced(seeded(593), 1019 + 5)},
+        {"s3 zero", {0xF95F9500, 0x0F95F950, 0x00F95F95, 0}},
+    };
+    const double denormal = std::numeric_limits<double>::denorm_min();
+    const double word_step = std::ldexp(1.0, -32);
+    for (const start& from : starts) {
+        SCOPED_TRACE(from.name);
+        for (std::int32_t n : {0, -5, 1, 999, static_cast<std::int32_t>(short_stretch), 30000, largest_count}) {
+            if (n > largest_count) continue;
+            SCOPED_TRACE(n);
+            // A probability equal to the middle draw: that draw survives in both senses.
+            rand_state middle = advanced(from.state, std::max(n / 2, 0));
+            const double equal_to_a_draw = uniform_draw(middle);
+            const double probabilities[] = {0.0, -0.0, denormal, word_step / 2, std::nextafter(word_step, 0.0),
+                                            word_step, 0.25, std::nextafter(0.5, 0.0), 0.5, 0.7,
+                                            std::nextafter(1.0, 0.0), 1.0, std::nextafter(1.0, 2.0), 2.0,
+                                            std::numeric_limits<double>::infinity(), -denormal, -1e-300, -1.0,
+                                            -std::numeric_limits<double>::infinity(), nan_value, equal_to_a_draw};
+            for (double p : probabilities) {
+                SCOPED_TRACE(p);
+                rand_state plain = from.state, fast = from.state;
+                EXPECT_EQ(fast_count_draws_at_most(n, p, fast, count_settings{}), count_draws_at_most(n, p, plain));
+                EXPECT_EQ(fast, plain);
+                plain = from.state, fast = from.state;
+                EXPECT_EQ(fast_count_draws_above(n, p, fast, count_settings{}), count_draws_above(n, p, plain));
+                EXPECT_EQ(fast, plain);
+            }
+        }
+    }
+}
+
+TEST(FastCounts, StageTransitionsDrawAsThePlainLoopsDo) {
+    rand_state plain = seeded(999), fast = plain;
+    const std::int32_t embryos = largest_count / 2 + 17;
+    EXPECT_EQ(embriao_larva(embryos, 0.6, fast), count_draws_at_most(embryos, 0.6, plain));
+    EXPECT_EQ(fast, plain);
+    const double p = juvenile_survival_probability(0.8, 0.0016, embryos);
+    EXPECT_EQ(larva_juvenil(embryos, 0.8, 0.0016, fast), count_draws_at_most(embryos, p, plain));
+    EXPECT_EQ(fast, plain);
+}
+
 TEST(LarvaJuvenil, DensityDependentProbability) {
     parameter_set parameters;
     parameters.max_juvenile_survival = 0.8;

@@ -1,0 +1,79 @@
+// The AVX2 kernel: eight lanes to a vector, two vectors side by side so that
+// the dependency chain of one hides behind the other. Only the
+// functions marked for AVX2 use its instructions; the dispatcher calls them
+// only on processors that have them.
+#include <immintrin.h>
+
+#include "random/count_kernels.hpp"
+
+namespace zemrath {
+
+namespace {
+
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i load8(const std::uint32_t* words) {
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(words));
+}
+
+[[gnu::target("avx2"), gnu::always_inline]] inline void store8(std::uint32_t* words, __m256i v) {
+    _mm256_store_si256(reinterpret_cast<__m256i*>(words), v);
+}
+
+// One step: oldest (s0) becomes the new word n; counts n XOR s3 above the
+// threshold. The signed comparison orders the words as unsigned because both
+// sides carry the 2^31 bias; it gives -1 for true, which is subtracted.
+[[gnu::target("avx2"), gnu::always_inline]] inline void step8(__m256i& oldest, __m256i middle, __m256i newest,
+                                                             __m256i s3, __m256i threshold, __m256i& above) {
+    __m256i t = _mm256_xor_si256(oldest, _mm256_slli_epi32(oldest, 16));
+    t = _mm256_xor_si256(t, _mm256_srli_epi32(t, 5));
+    // t + t is t << 1 off the shift ports; the newest word, ready last, is XORed last.
+    oldest = _mm256_xor_si256(_mm256_xor_si256(_mm256_xor_si256(t, _mm256_add_epi32(t, t)), middle), newest);
+    above = _mm256_sub_epi32(above, _mm256_cmpgt_epi32(_mm256_xor_si256(oldest, s3), threshold));
+}
+
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i broadcast(const std::uint32_t* word) {
+    return _mm256_set1_epi32(static_cast<int>(*word));
+}
+
+}  // namespace
+
+[[gnu::target("avx2")]] void count_group_avx2(lane_group& group, const cycle_walk& walk, std::uint32_t steps,
+                                              std::uint32_t biased_threshold) {
+    static_assert(group_lanes == 16, "two eight-lane vectors");
+    const __m256i threshold = _mm256_set1_epi32(static_cast<int>(biased_threshold));
+    __m256i a0 = load8(&group.s0[0]), a1 = load8(&group.s1[0]), a2 = load8(&group.s2[0]);
+    __m256i b0 = load8(&group.s0[8]), b1 = load8(&group.s1[8]), b2 = load8(&group.s2[8]);
+    __m256i above_a = load8(&group.above[0]), above_b = load8(&group.above[8]);
+    std::uint32_t phase = walk.phase;
+    std::uint32_t left = steps;
+    while (left >= 3) {
+        const std::uint32_t run = unwrapped_stretch(walk, phase, left);
+        const std::uint32_t* s3 = walk.biased + phase;
+        for (const std::uint32_t* end = s3 + run; s3 != end; s3 += 3) {
+            __m256i w = broadcast(s3);
+            step8(a0, a1, a2, w, threshold, above_a);
+            step8(b0, b1, b2, w, threshold, above_b);
+            w = broadcast(s3 + 1);
+            step8(a1, a2, a0, w, threshold, above_a);
+            step8(b1, b2, b0, w, threshold, above_b);
+            w = broadcast(s3 + 2);
+            step8(a2, a0, a1, w, threshold, above_a);
+            step8(b2, b0, b1, w, threshold, above_b);
+        }
+        left -= run;
+        phase = (phase + run) % walk.cycle;
+    }
+    for (; left > 0; --left) {
+        const __m256i w = broadcast(walk.biased + phase);
+        step8(a0, a1, a2, w, threshold, above_a);
+        step8(b0, b1, b2, w, threshold, above_b);
+        const __m256i a = a0, b = b0;
+        a0 = a1, a1 = a2, a2 = a;
+        b0 = b1, b1 = b2, b2 = b;
+        phase = phase + 1 == walk.cycle ? 0 : phase + 1;
+    }
+    store8(&group.s0[0], a0), store8(&group.s1[0], a1), store8(&group.s2[0], a2);
+    store8(&group.s0[8], b0), store8(&group.s1[8], b1), store8(&group.s2[8], b2);
+    store8(&group.above[0], above_a), store8(&group.above[8], above_b);
+}
+
+}  // namespace zemrath

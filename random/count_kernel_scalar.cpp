@@ -1,0 +1,28 @@
+// The portable kernel: one lane after another at every step, in plain C++.
+#include "random/count_kernels.hpp"
+#include "random/random_source.hpp"
+
+namespace zemrath {
+
+void count_group_scalar(lane_group& group, const cycle_walk& walk, std::uint32_t steps,
+                        std::uint32_t biased_threshold) {
+    const auto threshold = static_cast<std::int32_t>(biased_threshold);
+    std::uint32_t* s0 = group.s0.data();
+    std::uint32_t* s1 = group.s1.data();
+    std::uint32_t* s2 = group.s2.data();
+    std::uint32_t* above = group.above.data();
+    std::uint32_t phase = walk.phase;
+    for (std::uint32_t k = 0; k < steps; ++k) {
+        const std::uint32_t s3 = walk.biased[phase];
+        for (int l = 0; l < group_lanes; ++l) {
+            const std::uint32_t n = next_register_word(s0[l], s1[l], s2[l]);
+            s0[l] = s1[l];
+            s1[l] = s2[l];
+            s2[l] = n;
+            above[l] += static_cast<std::int32_t>(n ^ s3) > threshold ? 1u : 0u;
+        }
+        phase = phase + 1 == walk.cycle ? 0 : phase + 1;
+    }
+}
+
+}  // namespace zemrath

@@ -1,0 +1,20 @@
+// Moving the xorshift register ahead by many steps at once.
+//
+// One step of xorshf96 maps (s0, s1, s2) to (s1, s2, n) with n built from
+// shifts and XORs only: the map is linear over GF(2) on the 96 register bits
+// and independent of s3. Moving d steps ahead is therefore a product of
+// precomputed powers of its 96 x 96 bit matrix, one per set bit of d, which
+// costs microseconds instead of d steps.
+#pragma once
+
+#include <cstdint>
+
+#include "random/random_source.hpp"
+
+namespace zemrath {
+
+// Moves s0, s1 and s2 as `steps` calls of xorshf96 would; s3 is left as it
+// is. The tables are built on first use (thread-safe) and never change.
+void jump_register(rand_state& state, std::uint32_t steps);
+
+}  // namespace zemrath
