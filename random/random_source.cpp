@@ -57,6 +57,12 @@ void seed_from_millisecond(rand_state& state, std::int32_t millisecond) {
     seed_put(state, words);
 }
 
+rand_state seeded_state(std::int32_t millisecond) {
+    rand_state state;
+    seed_from_millisecond(state, millisecond);
+    return state;
+}
+
 void randseed(rand_state& state) {
     const std::int32_t millisecond = choose_seed_millisecond().millisecond;
     record_statement(113);

@@ -73,6 +73,9 @@ seed_choice choose_seed_millisecond();
 // Seeds every word with the millisecond m: s_i = rand_mask[i] XOR m.
 void seed_from_millisecond(rand_state& state, std::int32_t millisecond);
 
+// The state that seed_from_millisecond gives.
+rand_state seeded_state(std::int32_t millisecond);
+
 // Seeds from the clock's millisecond (or ZEMRATH_SEED, already validated at
 // start-up). Records statement line 113 for its seed list.
 void randseed(rand_state& state);

@@ -18,12 +18,6 @@ namespace {
 constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
 const growth_parameters worked_growth{2.0, 0.5, 0.1, 1.0};
 
-rand_state seeded(std::int32_t millisecond) {
-    rand_state state;
-    seed_from_millisecond(state, millisecond);
-    return state;
-}
-
 TEST(AdultClasses, MatchTheShiftAndCopyReference) {
     std::mt19937 random(3);
     const double survivals[] = {0.7, 0.999, 1.0, 0.0, -1.0, nan_value};
@@ -36,7 +30,7 @@ TEST(AdultClasses, MatchTheShiftAndCopyReference) {
             adult_classes adults;
             ASSERT_TRUE(create_adult_classes(adults, classes));
             const adult_parameters parameters{survival, worked_growth};
-            rand_state plain = seeded(classes), fast = plain;
+            rand_state plain = seeded_state(classes), fast = plain;
             for (int generation = 1; generation <= 15; ++generation) {
                 SCOPED_TRACE(generation);
                 // Empty years, small cohorts, and cohorts large enough for the fast counts.
@@ -58,11 +52,11 @@ TEST(AdultClasses, NoClassesMeansNoDrawsAndNoAdults) {
     for (std::int32_t classes : {0, -5}) {
         adult_classes adults;
         ASSERT_TRUE(create_adult_classes(adults, classes));
-        rand_state rng = seeded(0);
+        rand_state rng = seeded_state(0);
         const adult_update update = adulto(adults, 20, {1.0, worked_growth}, rng, count_settings{});
         EXPECT_EQ(update.adults, 0);
         EXPECT_EQ(update.embryos, 0);
-        EXPECT_EQ(rng, seeded(0));
+        EXPECT_EQ(rng, seeded_state(0));
     }
 }
 
@@ -77,7 +71,7 @@ TEST(AdultClasses, EggCountsAreWorkedOutOnlyForClassesThatHoldAdults) {
     for (const scenario& s : {scenario{1.0, 9, 9}, scenario{-1.0, 9, 1}}) {
         adult_classes adults;
         ASSERT_TRUE(create_adult_classes(adults, 1000));
-        rand_state rng = seeded(4);
+        rand_state rng = seeded_state(4);
         for (int generation = 0; generation < s.generations; ++generation)
             adulto(adults, 5, {s.survival, worked_growth}, rng, count_settings{});
         EXPECT_EQ(adults.eggs_known, s.classes_reached);
@@ -148,7 +142,7 @@ TEST(Population, RunsMatchTheReferenceRowByRow) {
             SCOPED_TRACE(testing::Message() << c.name << ", seed " << m);
             reference_population reference;
             population state;
-            rand_state plain = seeded(m), fast = plain;
+            rand_state plain = seeded_state(m), fast = plain;
             const std::vector<generation_row> expected = rows_of(reference, c.parameters, plain);
             EXPECT_EQ(rows_of(state, c.parameters, fast), expected);
             EXPECT_EQ(fast, plain);
@@ -160,12 +154,12 @@ TEST(Population, HugeMaxReproductionAgeGivesTheRowsOfTheClassesReached) {
     // rows of 20 classes. (whole_run_bench measures the time and memory.)
     constexpr int generations = 20;
     reference_population reference;
-    rand_state plain = seeded(7);
+    rand_state plain = seeded_state(7);
     const std::vector<generation_row> expected =
         rows_of(reference, answers(0.5, 0.8, 0.9, 2e4 * capacity_scale, generations, 0.02, generations), plain);
 
     population state;
-    rand_state fast = seeded(7);
+    rand_state fast = seeded_state(7);
     EXPECT_EQ(rows_of(state, answers(0.5, 0.8, 0.9, 2e4 * capacity_scale, 500000000, 0.02, generations), fast),
               expected);
     EXPECT_EQ(fast, plain);

@@ -14,12 +14,6 @@ namespace {
 constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
 const growth_parameters worked_growth{2.0, 0.5, 0.1, 1.0};
 
-rand_state seeded(std::int32_t millisecond) {
-    rand_state state;
-    seed_from_millisecond(state, millisecond);
-    return state;
-}
-
 rand_state advanced(rand_state state, int steps) {
     for (int i = 0; i < steps; ++i) xorshf96(state);
     return state;
@@ -42,13 +36,13 @@ std::vector<std::int32_t> contents(const age_class_array& array) {
 TEST(Adulto, WorkedExampleAgesRecruitsAndCountsEggs) {
     age_class_array classes = make_classes({5, 2, 99});
     age_class_array scratch = make_classes({0, 0, 0});
-    rand_state rng = seeded(0);
+    rand_state rng = seeded_state(0);
     const adult_update update = adulto(classes, scratch, 10, {1.0, worked_growth}, rng);
     EXPECT_EQ(contents(classes), (std::vector<std::int32_t>{10, 5, 2}));  // class 3's 99 left
     EXPECT_EQ(update.embryos, 10 * 84 + 5 * 131 + 2 * 193);
     EXPECT_EQ(update.embryos, 1881);
     EXPECT_EQ(update.adults, 17);
-    EXPECT_EQ(rng, advanced(seeded(0), 17));  // one draw per adult, none for the eggs
+    EXPECT_EQ(rng, advanced(seeded_state(0), 17));  // one draw per adult, none for the eggs
     EXPECT_EQ(scratch[1], 0);
 }
 
@@ -57,23 +51,23 @@ TEST(Adulto, OneDrawPerAdultCountedBeforeTheDeaths) {
     // makes exactly m draws although its count falls during them.
     age_class_array classes = make_classes({0, 7, 3});
     age_class_array scratch = make_classes({0, 0, 0});
-    rand_state rng = seeded(3);
+    rand_state rng = seeded_state(3);
     const adult_update update = adulto(classes, scratch, 4, {-1.0, worked_growth}, rng);
     EXPECT_EQ(update.adults, 0);
     EXPECT_EQ(update.embryos, 0);
     EXPECT_EQ(contents(classes), (std::vector<std::int32_t>{0, 0, 0}));
-    EXPECT_EQ(rng, advanced(seeded(3), 4 + 0 + 7));
+    EXPECT_EQ(rng, advanced(seeded_state(3), 4 + 0 + 7));
 }
 
 TEST(Adulto, DeathsFollowTheDrawsOneByOne) {
     // With survival 0.7 the survivors of class 1 are exactly the draws <= 0.7.
-    rand_state expected = seeded(11);
+    rand_state expected = seeded_state(11);
     std::int32_t survivors = 0;
     for (int i = 0; i < 1000; ++i)
         if (!(uniform_draw(expected) > 0.7)) ++survivors;
     age_class_array classes = make_classes({0});
     age_class_array scratch = make_classes({0});
-    rand_state rng = seeded(11);
+    rand_state rng = seeded_state(11);
     const adult_update update = adulto(classes, scratch, 1000, {0.7, worked_growth}, rng);
     EXPECT_EQ(update.adults, survivors);
     EXPECT_EQ(update.embryos, survivors * 84);
@@ -83,15 +77,15 @@ TEST(Adulto, DeathsFollowTheDrawsOneByOne) {
 TEST(Adulto, NanSurvivalKeepsEveryAdult) {
     age_class_array classes = make_classes({0, 0});
     age_class_array scratch = make_classes({0, 0});
-    rand_state rng = seeded(1);
+    rand_state rng = seeded_state(1);
     EXPECT_EQ(adulto(classes, scratch, 25, {nan_value, worked_growth}, rng).adults, 25);
-    EXPECT_EQ(rng, advanced(seeded(1), 25));
+    EXPECT_EQ(rng, advanced(seeded_state(1), 25));
 }
 
 TEST(Adulto, MaxReproductionAgeOneDropsLastYearsAdults) {
     age_class_array classes = make_classes({0});
     age_class_array scratch = make_classes({0});
-    rand_state rng = seeded(0);
+    rand_state rng = seeded_state(0);
     EXPECT_EQ(adulto(classes, scratch, 20, {1.0, worked_growth}, rng).adults, 20);
     const adult_update next = adulto(classes, scratch, 3, {1.0, worked_growth}, rng);
     EXPECT_EQ(next.adults, 3);
@@ -103,11 +97,11 @@ TEST(Adulto, NoClassesMeansNoDrawsAndNoAdults) {
     age_class_array scratch;
     ASSERT_TRUE(create_age_class_array(classes, -5));
     ASSERT_TRUE(create_age_class_array(scratch, 0));
-    rand_state rng = seeded(0);
+    rand_state rng = seeded_state(0);
     const adult_update update = adulto(classes, scratch, 20, {1.0, worked_growth}, rng);
     EXPECT_EQ(update.adults, 0);
     EXPECT_EQ(update.embryos, 0);
-    EXPECT_EQ(rng, seeded(0));
+    EXPECT_EQ(rng, seeded_state(0));
 }
 
 TEST(Adulto, EmbryoCountWrapsWithTheSentinelEggCount) {
@@ -117,7 +111,7 @@ TEST(Adulto, EmbryoCountWrapsWithTheSentinelEggCount) {
     for (std::int32_t recruits : {3, 4}) {
         age_class_array classes = make_classes({0});
         age_class_array scratch = make_classes({0});
-        rand_state rng = seeded(0);
+        rand_state rng = seeded_state(0);
         const adult_update update = adulto(classes, scratch, recruits, {1.0, flat}, rng);
         EXPECT_EQ(update.embryos, recruits % 2 == 1 ? std::numeric_limits<std::int32_t>::min() : 0);
     }
@@ -142,9 +136,9 @@ TEST(EmbryosAndLarvae, ProbabilityEdges) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.p);
-        rand_state rng = seeded(0);
+        rand_state rng = seeded_state(0);
         EXPECT_EQ(embriao_larva(1, c.p, rng), c.survivors_of_first);
-        rng = seeded(0);
+        rng = seeded_state(0);
         // Adults die only above the probability: a draw equal to it survives.
         EXPECT_EQ(count_draws_above(1, c.p, rng), std::isnan(c.p) ? 0 : 1 - c.survivors_of_first);
     }
@@ -152,17 +146,17 @@ TEST(EmbryosAndLarvae, ProbabilityEdges) {
 
 TEST(EmbryosAndLarvae, AllOrNoneAndDrawCounts) {
     for (std::int32_t n : {0, 1, 1000}) {
-        rand_state rng = seeded(9);
+        rand_state rng = seeded_state(9);
         EXPECT_EQ(embriao_larva(n, 1.0, rng), n);
-        EXPECT_EQ(rng, advanced(seeded(9), n));
-        rng = seeded(9);
+        EXPECT_EQ(rng, advanced(seeded_state(9), n));
+        rng = seeded_state(9);
         EXPECT_EQ(embriao_larva(n, -1.0, rng), 0);
-        EXPECT_EQ(rng, advanced(seeded(9), n));
+        EXPECT_EQ(rng, advanced(seeded_state(9), n));
     }
-    rand_state rng = seeded(9);
+    rand_state rng = seeded_state(9);
     EXPECT_EQ(embriao_larva(-7, 1.0, rng), 0);
     EXPECT_EQ(larva_juvenil(-7, 1.0, 0.0, rng), 0);
-    EXPECT_EQ(rng, seeded(9));
+    EXPECT_EQ(rng, seeded_state(9));
 }
 
 TEST(EmbryosAndLarvae, ZeroProbabilityKeepsOnlyAZeroDraw) {
@@ -184,8 +178,8 @@ TEST(FastCounts, MatchThePlainLoopsForEveryKindOfProbability) {
         rand_state state;
     };
     const start starts[] = {
-        {"seed 0, in the s3 tail", seeded(0)},
-        {"seed 593, on its 808-word s3 cycle", advanced(seeded(593), 1019 + 5)},
+        {"seed 0, in the s3 tail", seeded_state(0)},
+        {"seed 593, on its 808-word s3 cycle", advanced(seeded_state(593), 1019 + 5)},
         {"s3 zero", {0xF95F9500, 0x0F95F950, 0x00F95F95, 0}},
     };
     const double denormal = std::numeric_limits<double>::denorm_min();
@@ -217,7 +211,7 @@ TEST(FastCounts, MatchThePlainLoopsForEveryKindOfProbability) {
 }
 
 TEST(FastCounts, StageTransitionsDrawAsThePlainLoopsDo) {
-    rand_state plain = seeded(999), fast = plain;
+    rand_state plain = seeded_state(999), fast = plain;
     const std::int32_t embryos = largest_count / 2 + 17;
     EXPECT_EQ(embriao_larva(embryos, 0.6, fast), count_draws_at_most(embryos, 0.6, plain));
     EXPECT_EQ(fast, plain);
@@ -239,11 +233,11 @@ TEST(LarvaJuvenil, DensityDependentProbability) {
 
     // Every larva faces the same p, fixed from the count at entry.
     const double p = juvenile_survival_probability(0.8, c, 500);
-    rand_state expected = seeded(2);
+    rand_state expected = seeded_state(2);
     std::int32_t survivors = 0;
     for (int i = 0; i < 500; ++i)
         if (uniform_draw(expected) <= p) ++survivors;
-    rand_state rng = seeded(2);
+    rand_state rng = seeded_state(2);
     EXPECT_EQ(larva_juvenil(500, 0.8, c, rng), survivors);
     EXPECT_EQ(rng, expected);
 }
@@ -255,7 +249,7 @@ TEST(LarvaJuvenil, ZeroCarryingCapacityMakesEveryLarvaDie) {
     halve_carrying_capacity(parameters);
     const double c = competition_coefficient_of(parameters);
     EXPECT_TRUE(std::isinf(c));
-    rand_state rng = seeded(4);
+    rand_state rng = seeded_state(4);
     EXPECT_EQ(larva_juvenil(1000, 0.8, c, rng), 0);
 }
 

@@ -27,12 +27,6 @@ constexpr bool sanitized = false;
 #endif
 constexpr std::uint32_t max_words = sanitized ? 250000 : 3000000;
 
-rand_state seeded(std::int32_t millisecond) {
-    rand_state state;
-    seed_from_millisecond(state, millisecond);
-    return state;
-}
-
 rand_state stepped(rand_state state, std::uint64_t steps) {
     for (std::uint64_t k = 0; k < steps; ++k) xorshf96(state);
     return state;
@@ -93,11 +87,11 @@ std::vector<named_start> stream_starts() {
     const std::vector<std::int32_t> seeds = sanitized ? std::vector<std::int32_t>{2, 593}
                                                       : std::vector<std::int32_t>{0, 2, 35, 593, 999};
     for (std::int32_t m : seeds) {
-        const s3_orbit orbit = orbit_of(seeded(m).s3);
+        const s3_orbit orbit = orbit_of(seeded_state(m).s3);
         const std::uint64_t offsets[] = {0, orbit.tail - 1, orbit.tail + orbit.cycle / 2};
         for (std::uint64_t offset : offsets)
             starts.push_back({"seed " + std::to_string(m) + " +" + std::to_string(offset),
-                              stepped(seeded(m), offset)});
+                              stepped(seeded_state(m), offset)});
     }
     starts.push_back({"s3 zero", {0xF95F9500, 0x0F95F950, 0x00F95F95, 0}});
     starts.push_back({"s3 stepping to zero", {0xF95F9500, 0x0F95F950, 0x00F95F95, 0x33CBA9E9}});
@@ -199,7 +193,7 @@ TEST(S3Orbit, TablesFollowTheStepFunctionExactly) {
 }
 
 TEST(S3Orbit, RefusesAnOrbitLongerThanTheLimit) {
-    const std::uint32_t s3 = seeded(593).s3;
+    const std::uint32_t s3 = seeded_state(593).s3;
     s3_orbit orbit;
     ASSERT_TRUE(build_s3_orbit(orbit, s3));
     const auto length = static_cast<std::uint32_t>(orbit.values.size());
@@ -211,7 +205,7 @@ TEST(S3Orbit, RefusesAnOrbitLongerThanTheLimit) {
 }
 
 TEST(S3Orbit, LaterWordsOfAStreamAreFoundInItsOrbit) {
-    const rand_state start = seeded(35);
+    const rand_state start = seeded_state(35);
     const s3_place first = locate_s3(start.s3);
     ASSERT_NE(first.orbit, nullptr);
     const s3_orbit* orbit = first.orbit;
@@ -259,7 +253,7 @@ TEST(StreamCounting, ThreadedCountsMatchAtThePassCuts) {
     std::vector<stream> streams = {stream{593, 1019}};
     if (!sanitized) streams.insert(streams.end(), {stream{35, 577}, stream{0, 32482}});
     for (const stream& s : streams) {
-        const rand_state start = stepped(seeded(s.millisecond), s.offset);
+        const rand_state start = stepped(seeded_state(s.millisecond), s.offset);
         const s3_orbit orbit = orbit_of(start.s3);
         ASSERT_EQ(orbit.tail, 0u);
         for (int threads : {2, 3}) {
@@ -297,7 +291,7 @@ TEST(StreamCounting, ManySeedsOffsetsCountsAndThresholds) {
         const simd_level level = supported_levels()[trial % supported_levels().size()];
         SCOPED_TRACE(testing::Message() << "seed " << m << " offset " << offset << " n " << n << " "
                                         << level_name(level));
-        const rand_state start = stepped(seeded(m), offset);
+        const rand_state start = stepped(seeded_state(m), offset);
         const stretch expected = take_words(start, n);
         expect_count_matches(expected, start, threshold, count_settings{level, 1});
     }
@@ -308,7 +302,7 @@ TEST(StreamCounting, ChainedCountsFollowOneStream) {
     // orbit found for the first call serves all the later ones.
     std::mt19937 random(11);
     for (std::int32_t m : {2, 593}) {
-        rand_state fast = seeded(m);
+        rand_state fast = seeded_state(m);
         rand_state plain = fast;
         const std::uint32_t sizes[] = {5, short_stretch, 40000, max_words / 10, 1, 0, 77777, max_words / 4};
         for (int call = 0; call < 24; ++call) {
@@ -353,7 +347,7 @@ TEST(StreamCounting, ManyStreamsCountAtOnce) {
     std::vector<std::thread> threads;
     for (int s = 0; s < streams; ++s)
         threads.emplace_back([&, s] {
-            rand_state state = seeded(100 + s);
+            rand_state state = seeded_state(100 + s);
             for (int c = 0; c < calls; ++c)
                 results[s].push_back(count_words_above(sizes[s][c], 0x9E3779B9u, state,
                                                        count_settings{best_simd_level(), 1 + s % 2}));
@@ -362,7 +356,7 @@ TEST(StreamCounting, ManyStreamsCountAtOnce) {
     for (std::thread& thread : threads) thread.join();
 
     for (int s = 0; s < streams; ++s) {
-        rand_state plain = seeded(100 + s);
+        rand_state plain = seeded_state(100 + s);
         for (int c = 0; c < calls; ++c) {
             const stretch expected = take_words(plain, sizes[s][c]);
             plain = expected.end;
