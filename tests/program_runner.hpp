@@ -46,6 +46,18 @@ inline const std::string expected_header =
     " --Third column: Number of individuals that goes into phase B(before mortality)\r\n"
     " --Fourth column: Number of adults\r\n";
 
+// The rows of a hand-worked run: growth r 2, a 0.5, w1 0.1, f 1 (84, 131 and
+// 193 eggs in classes 1 to 3), 3 classes, adult survival 1, embryo survival
+// -1, 5 generations. The 20 first recruits pass through the three classes
+// spawning, then leave, and no embryo ever survives to replace them.
+inline const std::string cohort_rows =
+    " 0 0 0 20\r\n"
+    " 1 1680 0 20\r\n"
+    " 2 2620 0 20\r\n"
+    " 3 3860 0 20\r\n"
+    " 4 0 0 0\r\n"
+    " 5 0 0 0\r\n";
+
 // A fresh, empty scratch directory under the system's temporary directory.
 std::filesystem::path make_scratch_directory();
 
