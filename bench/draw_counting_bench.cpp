@@ -7,6 +7,7 @@
 #include <chrono>
 #include <map>
 
+#include "core/worker_pool.hpp"
 #include "model/stage_transitions.hpp"
 
 namespace zemrath {
@@ -42,12 +43,12 @@ double timed_rate(benchmark::State& state, Count count) {
 void plain_loop(benchmark::State& state) {
     rand_state rng = stream();
     plain_rates[state.range(0)] = timed_rate(state, [&](std::int32_t n) {
-        return count_draws_at_most(n, probability, rng);
+        return reference_count_draws_at_most(n, probability, rng);
     });
 }
 
 void fast_count(benchmark::State& state, count_settings settings) {
-    if (!simd_level_supported(settings.level)) {
+    if (!kernel_supported(settings.kernel)) {
         state.SkipWithError("this processor lacks the kernel's instructions");
         return;
     }
@@ -65,10 +66,10 @@ void counts(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(plain_loop)->Apply(counts);
-BENCHMARK_CAPTURE(fast_count, all_threads, count_settings{})->Apply(counts);
-BENCHMARK_CAPTURE(fast_count, one_thread, count_settings{best_simd_level(), 1})->Apply(counts);
-BENCHMARK_CAPTURE(fast_count, one_thread_avx2, count_settings{simd_level::avx2, 1})->Apply(counts);
-BENCHMARK_CAPTURE(fast_count, one_thread_scalar, count_settings{simd_level::scalar, 1})->Apply(counts);
+BENCHMARK_CAPTURE(fast_count, all_threads, count_settings{best_kernel(), hardware_threads()})->Apply(counts);
+BENCHMARK_CAPTURE(fast_count, one_thread, count_settings{best_kernel(), 1})->Apply(counts);
+BENCHMARK_CAPTURE(fast_count, one_thread_avx2, count_settings{count_kernel::avx2, 1})->Apply(counts);
+BENCHMARK_CAPTURE(fast_count, one_thread_scalar, count_settings{count_kernel::scalar, 1})->Apply(counts);
 
 }  // namespace
 }  // namespace zemrath

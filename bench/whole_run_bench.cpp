@@ -21,13 +21,13 @@
 #include <string>
 #include <vector>
 
-#include "driver/population.hpp"
+#include "zemrath/stream.hpp"
 
 namespace zemrath {
 namespace {
 
 parameter_set large_workload() {
-    parameter_set p;
+    parameter_set p;  // as answered
     p.embryo_larval_survival = 0.5;
     p.max_juvenile_survival = 0.8;
     p.adult_survival = 0.5;
@@ -38,53 +38,47 @@ parameter_set large_workload() {
     p.max_reproduction_age = 8;
     p.fecundity_rate = 6.0;
     p.generations = 8;
-    halve_carrying_capacity(p);
     return p;
 }
 
 parameter_set huge_age_limit() {
     parameter_set p = large_workload();
     p.adult_survival = 0.9;
-    p.carrying_capacity = 1e4;  // 20000 halved
+    p.carrying_capacity = 2e4;
     p.max_reproduction_age = 500000000;
     p.fecundity_rate = 1.0;
     p.generations = 20;
     return p;
 }
 
-template <typename Population>
-std::vector<generation_row> whole_run(const parameter_set& parameters) {
-    Population state;
-    if (!create_age_classes(state, parameters)) return {};
-    state.competition_coefficient = competition_coefficient_of(parameters);
-    rand_state rng;
-    seed_from_millisecond(rng, 0);
-    std::vector<generation_row> rows;
-    for (std::int32_t g = 1; g <= parameters.generations; ++g)
-        rows.push_back(advance_generation(state, parameters, g, rng));
-    return rows;
+std::vector<generation_row> whole_run(const parameter_set& answers, bool reference) {
+    try {
+        return run_stream(derive_model_parameters(answers), 0, stream_options{0, std::nullopt, reference});
+    } catch (const error&) {
+        return {};
+    }
 }
 
 std::vector<generation_row> plain_rows;
 double plain_seconds = 0;
 
-template <typename Population>
-double timed_runs(benchmark::State& state, const parameter_set& parameters, std::vector<generation_row>& rows) {
+double timed_runs(benchmark::State& state, const parameter_set& answers, bool reference,
+                  std::vector<generation_row>& rows) {
     const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) rows = whole_run<Population>(parameters);
+    for (auto _ : state) rows = whole_run(answers, reference);
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     return seconds.count() / static_cast<double>(state.iterations());
 }
 
 void plain_path(benchmark::State& state) {
-    plain_seconds = timed_runs<reference_population>(state, large_workload(), plain_rows);
+    plain_seconds = timed_runs(state, large_workload(), true, plain_rows);
     for (const generation_row& row : plain_rows)
         if (row.embryos < 0 || row.larvae < 0 || row.adults < 0) state.SkipWithError("a count wrapped");
 }
 
 void fast_path(benchmark::State& state) {
     std::vector<generation_row> rows;
-    const double seconds = timed_runs<population>(state, large_workload(), rows);
+    const double seconds = timed_runs(state, large_workload(), false, rows);
     if (plain_rows.empty()) return;
     if (rows != plain_rows) state.SkipWithError("the fast rows differ from the plain ones");
     state.counters["vs_plain"] = plain_seconds / seconds;
@@ -104,7 +98,7 @@ void huge_age_limit_fast_path(benchmark::State& state) {
     std::ofstream("/proc/self/clear_refs") << "5";
     const long resident_before = status_kilobytes("VmRSS");
     std::vector<generation_row> rows;
-    timed_runs<population>(state, huge_age_limit(), rows);
+    timed_runs(state, huge_age_limit(), false, rows);
     if (rows.empty()) state.SkipWithError("the age-class arrays could not be had");
     const long peak = status_kilobytes("VmHWM");
     if (resident_before >= 0 && peak >= 0) state.counters["added_peak_kB"] = static_cast<double>(peak - resident_before);

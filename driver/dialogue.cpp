@@ -1,7 +1,7 @@
 #include "driver/dialogue.hpp"
 
+#include "textio/console_input.hpp"
 #include "textio/error_report.hpp"
-#include "textio/number_entry.hpp"
 #include "textio/out_stream.hpp"
 #include "textio/record.hpp"
 
@@ -23,15 +23,16 @@ void write_console_lines(std::span<const console_line> lines) {
 
 parameter_set ask_parameters() {
     // A null answer leaves a field as it was; every field starts at 0.
-    parameter_set parameters{};
-    for (const question& q : dialogue_questions) {
-        write_console_line(q.prompt_line, q.prompt);
-        if (q.real_field != nullptr)
-            read_real_answer(parameters.*q.real_field, q.answer_line);
+    parameter_set answers{};
+    for (std::size_t i = 0; i < answer_fields.size(); ++i) {
+        const answer_field& field = answer_fields[i];
+        write_console_line(dialogue_statements[i].prompt_line, field.prompt);
+        if (field.real != nullptr)
+            read_real_answer(answers.*field.real, dialogue_statements[i].answer_line);
         else
-            read_integer_answer(parameters.*q.integer_field, q.answer_line);
+            read_integer_answer(answers.*field.integer, dialogue_statements[i].answer_line);
     }
-    return parameters;
+    return answers;
 }
 
 }  // namespace zemrath

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "driver/parameter_set.hpp"
+#include "zemrath/parameters.hpp"
 
 namespace zemrath {
 
@@ -34,36 +34,15 @@ inline constexpr std::array<console_line, 4> closing_lines = {{
     {57, dash_line},
 }};
 
-// One answer of the dialogue: exactly one of the two field pointers is set.
-struct question {
+// The statement lines of each answer's prompt and read, in prompt order
+// (the order of answer_fields).
+struct answer_statements {
     std::int32_t prompt_line;
-    std::string_view prompt;
     std::int32_t answer_line;
-    std::string_view field_name;
-    double parameter_set::*real_field;
-    std::int32_t parameter_set::*integer_field;
 };
 
-inline constexpr std::array<question, 10> dialogue_questions = {{
-    {11, "Embryo-larval survival probability", 12, "embryo_larval_survival",
-     &parameter_set::embryo_larval_survival, nullptr},
-    {13, "Maximum juvenile survival rate in absence of competition (Eq. (1))", 14,
-     "max_juvenile_survival", &parameter_set::max_juvenile_survival, nullptr},
-    {15, "Adult survival probability", 16, "adult_survival", &parameter_set::adult_survival,
-     nullptr},
-    {17, "Carrying capacity (Eq. (1))", 18, "carrying_capacity", &parameter_set::carrying_capacity,
-     nullptr},
-    {19, "Rate of adult weight increase (Eq. (3))", 20, "weight_increase_rate",
-     &parameter_set::weight_increase_rate, nullptr},
-    {21, "Constant of adult growth inhibition (Eq. (3))", 22, "growth_inhibition",
-     &parameter_set::growth_inhibition, nullptr},
-    {23, "Weight at one year old (Eq. (3))", 24, "weight_at_one_year",
-     &parameter_set::weight_at_one_year, nullptr},
-    {25, " Maximal reproduction age (integer number):", 26, "max_reproduction_age", nullptr,
-     &parameter_set::max_reproduction_age},
-    {27, " Fecundity rate (Eq.4):", 28, "fecundity_rate", &parameter_set::fecundity_rate, nullptr},
-    {29, "Time of this simulation (in generation units):", 30, "generations", nullptr,
-     &parameter_set::generations},
+inline constexpr std::array<answer_statements, answer_fields.size()> dialogue_statements = {{
+    {11, 12}, {13, 14}, {15, 16}, {17, 18}, {19, 20}, {21, 22}, {23, 24}, {25, 26}, {27, 28}, {29, 30},
 }};
 
 // Writes each line as one console record, recording its statement line.

@@ -1,15 +1,11 @@
 #include "driver/run.hpp"
 
-#include <cfenv>
 #include <csignal>
 #include <string_view>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <fpu_control.h>
-#endif
-
+#include "core/floating_point.hpp"
 #include "driver/dialogue.hpp"
-#include "driver/population.hpp"
+#include "driver/seeding.hpp"
 #include "textio/end_of_run_wait.hpp"
 #include "textio/error_report.hpp"
 #include "textio/out_stream.hpp"
@@ -52,61 +48,58 @@ void open_and_write_header(out_stream& file) {
     }
 }
 
-void create_arrays(population& state, const parameter_set& parameters) {
+// The two age-class arrays, all 0, with the 20 initial recruits waiting.
+stream create_arrays(const model_parameters& parameters) {
     record_statement(create_arrays_line);
-    if (!create_age_classes(state, parameters)) report_memory_exhaustion("Memory allocation failed");
+    try {
+        return create_stream(parameters);
+    } catch (const error& failure) {
+        report_memory_exhaustion(failure.what());
+    }
+}
+
+// A generation cannot fail but for memory its adult classes cannot get.
+generation_row run_generation(stream& run) {
+    try {
+        return next_generation(run);
+    } catch (const error& failure) {
+        report_memory_exhaustion(failure.what());
+    }
 }
 
 }  // namespace
 
-void set_floating_point_environment() {
-    std::fesetround(FE_TONEAREST);
-#if defined(__x86_64__) || defined(__i386__)
-    fpu_control_t control = _FPU_DEFAULT;  // extended precision, nearest, all masked
-    _FPU_SETCW(control);
-#endif
-}
-
 int run_zemrath() {
-    set_floating_point_environment();
+    set_model_floating_point();
     attach_console_streams();
     // A closed pipe on standard output must not kill the run: its write
     // failures are not reported, and the results still reach the file. A
     // file-size limit must fail the write (and be reported), not kill the run.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
-    if (!choose_seed_millisecond().valid) {
+    const seed_setting seed = read_seed_setting();
+    if (!seed.valid) {
         stream_put(message_out(), bad_seed_message);
         return exit_runtime_error;
     }
 
     write_console_lines(banner_lines);
-    parameter_set parameters = ask_parameters();
-    halve_carrying_capacity(parameters);
-    population state;
-    state.recruits = initial_recruits;
+    const model_parameters parameters = derive_model_parameters(ask_parameters());
 
     out_stream file;
     open_and_write_header(file);
-    create_arrays(state, parameters);
-    rand_state rng;
-    randseed(rng);
-    state.competition_coefficient = competition_coefficient_of(parameters);
-    // Both arrays come zero-filled from create_age_classes.
+    stream run = create_arrays(parameters);
+    randseed(run, seed);
 
-    write_row(file, row_zero_line, initial_row(state));
-    const std::int32_t generations = parameters.generations;
-    for (std::int32_t generation = 1; generation <= generations; ++generation) {
-        write_row(file, generation_row_line, advance_generation(state, parameters, generation, rng));
-        if (generation == generations) break;  // never step past 2147483647
-    }
+    write_row(file, row_zero_line, first_row(run));
+    while (has_next_generation(run)) write_row(file, generation_row_line, run_generation(run));
 
     record_statement(close_line, file.number, file.file_name);
     close_results_file(file);
     clear_statement();
     write_console_lines(closing_lines);
     end_of_run_wait();
-    state = population{};
+    run = stream{};
     close_streams();
     return 0;
 }

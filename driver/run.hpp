@@ -5,10 +5,6 @@
 
 namespace zemrath {
 
-// Round to nearest, intermediate results with a 64-bit significand, every
-// floating-point exception masked.
-void set_floating_point_environment();
-
 int run_zemrath();
 
 }  // namespace zemrath

@@ -3,11 +3,10 @@
 #include <CLI/CLI.hpp>
 
 #include <array>
-#include <thread>
 
-#include "driver/dialogue.hpp"
-#include "ensemble/answer_source.hpp"
-#include "ensemble/seed_list.hpp"
+#include "zemrath/answer_reader.hpp"
+#include "zemrath/seed_list.hpp"
+#include "zemrath/version.hpp"
 
 namespace zemrath::ensemble {
 
@@ -16,7 +15,7 @@ namespace {
 constexpr std::string_view program_name = "zemrath-ensemble";
 
 // What each answer means and its unit, beside the prompt's own words.
-constexpr std::array<std::string_view, dialogue_questions.size()> parameter_notes = {
+constexpr std::array<std::string_view, answer_fields.size()> parameter_notes = {
     "probability, 0 to 1",
     "probability, 0 to 1",
     "probability per year, 0 to 1",
@@ -38,7 +37,7 @@ std::string_view bare_prompt(std::string_view prompt) {
 }
 
 std::string parameter_help(std::size_t index) {
-    return std::string(bare_prompt(dialogue_questions[index].prompt)) + " [answer " +
+    return std::string(bare_prompt(answer_fields[index].prompt)) + " [answer " +
            std::to_string(index + 1) + "]: " + std::string(parameter_notes[index]);
 }
 
@@ -63,19 +62,24 @@ command_line_outcome usage_error(const std::string& message) {
 }
 
 // The answers file first, then each option over it; every answer must be
-// given by one of them.
-std::optional<std::string> gather_parameters(
-    const CLI::Option* answers_option, const std::string& answers_path,
-    const std::vector<CLI::Option*>& options,
-    const std::array<std::string, dialogue_questions.size()>& texts, parameter_set& parameters) {
-    partial_parameters partial;
-    if (answers_option->count() > 0) {
-        if (auto error = read_answers_file(answers_path, partial)) return error;
+// given by one of them. Returns a one-line reason when they are not.
+std::optional<std::string> gather_parameters(const CLI::Option* answers_option, const std::string& answers_path,
+                                             const std::vector<CLI::Option*>& options,
+                                             const std::array<std::string, answer_fields.size()>& texts,
+                                             parameter_set& parameters) {
+    partial_answers partial;
+    try {
+        if (answers_option->count() > 0) partial = read_answers_file(answers_path);
+    } catch (const error& failure) {
+        return failure.what();
     }
     for (std::size_t i = 0; i < options.size(); ++i) {
         if (options[i]->count() == 0) continue;
-        if (auto error = read_answer_text(texts[i], i, partial))
-            return parameter_option_name(i) + ": cannot read '" + texts[i] + "': " + *error;
+        try {
+            read_answer_text(texts[i], i, partial);
+        } catch (const error& failure) {
+            return parameter_option_name(i) + ": cannot read '" + texts[i] + "': " + failure.what();
+        }
     }
     std::string missing;
     std::size_t missing_count = 0;
@@ -90,15 +94,10 @@ std::optional<std::string> gather_parameters(
     return std::nullopt;
 }
 
-unsigned default_thread_count() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 ? 1 : cores;
-}
-
 }  // namespace
 
-std::string parameter_option_name(std::size_t question_index) {
-    std::string name = "--" + std::string(dialogue_questions[question_index].field_name);
+std::string parameter_option_name(std::size_t answer_index) {
+    std::string name = "--" + std::string(answer_fields[answer_index].name);
     for (char& c : name)
         if (c == '_') c = '-';
     return name;
@@ -110,15 +109,16 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
         "reports the distribution of embryos, larvae and adults per generation.",
         std::string(program_name)};
     app.footer(std::string(footer));
+    app.set_version_flag("--version", std::string(program_name) + " " + std::string(zemrath::version));
 
     std::string answers_path;
     const CLI::Option* answers_option = app.add_option("--answers", answers_path,
                    "File of the ten answers as typed to zemrath, one per line, in prompt order")
         ->type_name("FILE");
-    std::array<std::string, dialogue_questions.size()> texts;
+    std::array<std::string, answer_fields.size()> texts;
     std::vector<CLI::Option*> options;
-    for (std::size_t i = 0; i < dialogue_questions.size(); ++i) {
-        const bool real = dialogue_questions[i].real_field != nullptr;
+    for (std::size_t i = 0; i < answer_fields.size(); ++i) {
+        const bool real = answer_fields[i].real != nullptr;
         options.push_back(app.add_option(parameter_option_name(i), texts[i], parameter_help(i))
                               ->type_name(real ? "REAL" : "INTEGER")
                               ->group("Parameters"));
@@ -128,10 +128,10 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
                    "Streams to run, by seed 0 to 999: seeds and ranges such as 0-99,500 "
                    "(default: all 1000)")
         ->type_name("LIST");
-    unsigned threads = default_thread_count();
+    int threads = 0;  // every core
     app.add_option("--threads", threads, "Streams run at once, 1 to 1024 (default: every core)")
         ->type_name("N")
-        ->check(CLI::Range(1u, 1024u));
+        ->check(CLI::Range(1, 1024));
     std::string out_directory;
     app.add_option("--out", out_directory, "Directory for the results, created if missing")
         ->type_name("DIR")
@@ -146,6 +146,8 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         return {command_line_outcome::help, {}, app.help()};
+    } catch (const CLI::CallForVersion&) {
+        return {command_line_outcome::version, {}, app.version() + "\n"};
     } catch (const CLI::ParseError& error) {
         return usage_error(error.what());
     }

@@ -8,28 +8,28 @@
 #include <string>
 #include <vector>
 
-#include "driver/parameter_set.hpp"
+#include "zemrath/parameters.hpp"
 
 namespace zemrath::ensemble {
 
 struct ensemble_request {
     parameter_set parameters;      // as answered: carrying_capacity not yet halved
     std::vector<std::int32_t> seeds;  // ascending, distinct, 0 to 999
-    unsigned threads = 1;
+    int threads = 0;               // 0: every core
     std::filesystem::path out_directory;
     bool write_runs = true;        // false: no runs.csv
     bool quiet = false;            // no progress on standard error
 };
 
 struct command_line_outcome {
-    enum kind_t { run, help, usage_error } kind = run;
+    enum kind_t { run, help, version, usage_error } kind = run;
     ensemble_request request;      // for run
-    std::string text;              // for help the whole help text, for usage_error one line
+    std::string text;              // for help and version the text to print, for usage_error one line
 };
 
 // The option that sets a parameter: "--" and its field name with dashes
 // ("--embryo-larval-survival").
-std::string parameter_option_name(std::size_t question_index);
+std::string parameter_option_name(std::size_t answer_index);
 
 // Reads the command line. Nothing is written and no directory is created:
 // a usage error (unknown option, missing parameter, unreadable value, bad

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "ensemble/real_text.hpp"
+#include "zemrath/real_text.hpp"
 
 namespace zemrath::ensemble {
 

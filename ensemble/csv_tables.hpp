@@ -8,9 +8,9 @@
 // extinct_fraction and wrapped_fraction.
 #pragma once
 
-#include "ensemble/ensemble_summary.hpp"
 #include "ensemble/staged_file.hpp"
-#include "ensemble/stream_pool.hpp"
+#include "zemrath/ensemble.hpp"
+#include "zemrath/ensemble_summary.hpp"
 
 namespace zemrath::ensemble {
 

@@ -1,15 +1,15 @@
 // zemrath-ensemble: every stream of zemrath for one set of answers, with the
 // distribution of the counts per generation.
+#include <chrono>
 #include <cstdio>
 #include <new>
 
-#include "driver/run.hpp"
 #include "ensemble/command_line.hpp"
-#include "ensemble/ensemble_summary.hpp"
 #include "ensemble/progress.hpp"
 #include "ensemble/result_files.hpp"
-#include "ensemble/stream_pool.hpp"
-#include "ensemble/text_summary.hpp"
+#include "zemrath/ensemble.hpp"
+#include "zemrath/ensemble_summary.hpp"
+#include "zemrath/text_summary.hpp"
 
 namespace {
 
@@ -23,9 +23,8 @@ int fail(const std::string& message) {
 
 int run_ensemble_program(int argc, const char* const* argv) {
     using namespace zemrath::ensemble;
-    zemrath::set_floating_point_environment();
     const command_line_outcome command = parse_command_line(argc, argv);
-    if (command.kind == command_line_outcome::help) {
+    if (command.kind == command_line_outcome::help || command.kind == command_line_outcome::version) {
         std::fputs(command.text.c_str(), stdout);
         return 0;
     }
@@ -35,14 +34,20 @@ int run_ensemble_program(int argc, const char* const* argv) {
     }
     const ensemble_request& request = command.request;
 
-    const stream_setup setup = prepare_streams(request.parameters);
-    ensemble_runs runs;
-    if (!run_ensemble(setup, request.seeds, request.threads, !request.quiet && progress_wanted(), runs))
-        return fail("not enough memory for " + std::to_string(request.parameters.max_reproduction_age) +
-                    " age classes");
-    const ensemble_summary summary = summarise_ensemble(runs);
+    zemrath::ensemble_options options;
+    options.threads = request.threads;
+    if (!request.quiet && progress_wanted()) {
+        const auto start = std::chrono::steady_clock::now();
+        options.progress = [start](std::size_t done, std::size_t total) {
+            show_progress_line(done, total, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        };
+    }
+    const zemrath::ensemble_runs runs =
+        zemrath::run_ensemble(zemrath::derive_model_parameters(request.parameters), request.seeds, options);
+    if (options.progress) clear_progress_line();
+    const zemrath::ensemble_summary summary = zemrath::summarise_ensemble(runs);
     if (auto error = write_result_files(request, runs, summary)) return fail(*error);
-    std::fputs(text_summary(runs, summary).c_str(), stdout);
+    std::fputs(zemrath::text_summary(runs, summary).c_str(), stdout);
     return 0;
 }
 
@@ -51,6 +56,8 @@ int run_ensemble_program(int argc, const char* const* argv) {
 int main(int argc, char** argv) {
     try {
         return run_ensemble_program(argc, argv);
+    } catch (const zemrath::error& failure) {
+        return fail(failure.what());
     } catch (const std::bad_alloc&) {
         return fail("not enough memory for the rows of every stream");
     }

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string_view>
 
-#include "driver/dialogue.hpp"
-#include "ensemble/real_text.hpp"
-#include "ensemble/seed_list.hpp"
+#include "zemrath/parameters.hpp"
+#include "zemrath/real_text.hpp"
+#include "zemrath/seed_list.hpp"
 
 namespace zemrath::ensemble {
 
@@ -141,11 +141,11 @@ void add_legend(std::string& svg, double y, const std::vector<legend_entry>& ent
 // "name value" for each answer, in prompt order.
 std::vector<std::string> parameter_items(const parameter_set& answers) {
     std::vector<std::string> items;
-    for (const question& q : dialogue_questions) {
-        std::string name(q.field_name);
+    for (const answer_field& field : answer_fields) {
+        std::string name(field.name);
         std::replace(name.begin(), name.end(), '_', ' ');
-        const std::string value = q.real_field != nullptr ? real_text(answers.*q.real_field)
-                                                          : std::to_string(answers.*q.integer_field);
+        const std::string value = field.real != nullptr ? real_text(answers.*field.real)
+                                                        : std::to_string(answers.*field.integer);
         items.push_back(name + " " + value);
     }
     return items;

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "driver/parameter_set.hpp"
-#include "ensemble/ensemble_summary.hpp"
-#include "ensemble/stream_pool.hpp"
+#include "zemrath/ensemble.hpp"
+#include "zemrath/ensemble_summary.hpp"
+#include "zemrath/parameters.hpp"
 
 namespace zemrath::ensemble {
 

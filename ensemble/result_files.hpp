@@ -6,8 +6,8 @@
 #include <string>
 
 #include "ensemble/command_line.hpp"
-#include "ensemble/ensemble_summary.hpp"
-#include "ensemble/stream_pool.hpp"
+#include "zemrath/ensemble.hpp"
+#include "zemrath/ensemble_summary.hpp"
 
 namespace zemrath::ensemble {
 

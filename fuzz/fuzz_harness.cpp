@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "driver/dialogue.hpp"
-#include "driver/population.hpp"
-#include "fuzz/memory_input.hpp"
+#include "core/population.hpp"
 #include "model/fecundity.hpp"
 #include "textio/record.hpp"
+#include "zemrath/answer_reader.hpp"
+#include "zemrath/stream.hpp"
 
 namespace zemrath::fuzz {
 
@@ -34,23 +34,38 @@ void require(bool condition) {
     if (!condition) std::abort();
 }
 
-// Returns whether the outcome is a failure, aborting on an unknown message.
-bool failed(const answer_outcome& outcome) {
-    if (outcome.kind != answer_outcome::failure) return false;
-    require(std::find(reader_messages.begin(), reader_messages.end(), outcome.message) !=
-            reader_messages.end());
-    return true;
+// Aborts unless the failure is one of the reader's own, with a code that
+// fits its message.
+void check_failure(const error& failure) {
+    const std::string_view message = failure.what();
+    require(std::find(reader_messages.begin(), reader_messages.end(), message) != reader_messages.end());
+    const error_code expected = message == "End of file" ? error_code::end_of_input
+                                : message.starts_with("Reading more") ? error_code::read_failed
+                                                                       : error_code::bad_answer;
+    require(failure.code() == expected);
 }
 
-bool read_answer(input_reader& in, const question& q, parameter_set& parameters) {
-    if (q.real_field != nullptr) return !failed(scan_real_answer(in, parameters.*q.real_field));
-    const std::int32_t before = parameters.*q.integer_field;
-    const answer_outcome outcome = scan_integer_answer(in, parameters.*q.integer_field);
-    if (failed(outcome)) return false;
-    const std::int32_t after = parameters.*q.integer_field;
+// Reads one answer; false when it fails.
+template <typename Read>
+bool read_succeeds(Read read) {
+    try {
+        read();
+        return true;
+    } catch (const error& failure) {
+        check_failure(failure);
+        return false;
+    }
+}
+
+bool read_answer(input_reader& in, const answer_field& field, parameter_set& answers) {
+    if (field.real != nullptr) return read_succeeds([&] { scan_real_answer(in, answers.*field.real); });
+    const std::int32_t before = answers.*field.integer;
+    answer_kind kind = answer_kind::value;
+    if (!read_succeeds([&] { kind = scan_integer_answer(in, answers.*field.integer); })) return false;
+    const std::int32_t after = answers.*field.integer;
     // The integer syntax cannot reach -2147483648, and a null answer keeps the field.
     require(after != std::numeric_limits<std::int32_t>::min());
-    if (outcome.kind == answer_outcome::null_answer) require(after == before);
+    if (kind == answer_kind::null_answer) require(after == before);
     return true;
 }
 
@@ -71,7 +86,7 @@ void check_row_record(const generation_row& row) {
 
 // The largest egg count of any class, by magnitude, ignoring the sentinel
 // (whose products wrap to 0 or -2147483648 and so add no draws).
-std::int64_t largest_egg_count(const parameter_set& parameters) {
+std::int64_t largest_egg_count(const model_parameters& parameters) {
     const adult_parameters adult = adult_parameters_of(parameters);
     const fecundity_constants constants = compute_fecundity_constants(adult.growth);
     std::int64_t largest = 0;
@@ -85,62 +100,70 @@ std::int64_t largest_egg_count(const parameter_set& parameters) {
 
 constexpr std::int64_t draw_budget = std::int64_t{1} << 20;
 
-void run_generations(parameter_set parameters, std::int32_t seed) {
-    parameters.max_reproduction_age = std::clamp(parameters.max_reproduction_age, -2, 40);
-    parameters.generations = std::clamp(parameters.generations, -2, 25);
-    halve_carrying_capacity(parameters);
-    // The run as the program does it, and the plain reference beside it.
-    population state;
-    reference_population reference;
-    require(create_age_classes(state, parameters) && create_age_classes(reference, parameters));
-    state.competition_coefficient = competition_coefficient_of(parameters);
-    reference.competition_coefficient = state.competition_coefficient;
-    rand_state rng;
-    seed_from_millisecond(rng, seed);
-    rand_state reference_rng = rng;
+stream seeded(const model_parameters& parameters, std::int32_t seed, bool reference) {
+    stream s = create_stream(parameters, stream_options{1, std::nullopt, reference});
+    seed_stream(s, seed);
+    return s;
+}
+
+void run_generations(parameter_set answers, std::int32_t seed) {
+    answers.max_reproduction_age = std::clamp(answers.max_reproduction_age, -2, 40);
+    answers.generations = std::clamp(answers.generations, -2, 25);
+    const model_parameters parameters = derive_model_parameters(answers);
+    // The run as the programs do it, and the plain reference beside it.
+    stream fast = seeded(parameters, seed, false);
+    stream reference = seeded(parameters, seed, true);
 
     const std::int64_t eggs = largest_egg_count(parameters);
-    generation_row row = initial_row(state);
+    generation_row row = first_row(fast);
+    require(row == first_row(reference));
     check_row_record(row);
-    for (std::int32_t g = 1; g <= parameters.generations; ++g) {
+    while (has_next_generation(fast)) {
         // Every individual of the next generation descends from today's
         // adults and recruits: stop before a generation could exceed the budget.
-        const std::int64_t parents = std::int64_t{row.adults} + state.recruits;
+        const std::int64_t parents = std::int64_t{row.adults} + stream_recruits(fast);
         if (parents * (1 + 2 * eggs) > draw_budget) return;
-        row = advance_generation(state, parameters, g, rng);
-        require(row == advance_generation(reference, parameters, g, reference_rng));
-        require(rng == reference_rng && state.recruits == reference.recruits);
+        const std::int32_t g = row.generation + 1;
+        row = next_generation(fast);
+        require(row == next_generation(reference));
+        require(stream_random_state(fast) == stream_random_state(reference));
+        require(stream_recruits(fast) == stream_recruits(reference));
+        require(last_generation_wrapped(fast) == last_generation_wrapped(reference));
         check_row_record(row);
         require(row.generation == g);
-        require(row.adults >= 0 && row.larvae >= 0 && state.recruits >= 0);
+        require(row.adults >= 0 && row.larvae >= 0 && stream_recruits(fast) >= 0);
         require(row.larvae <= std::max(row.embryos, 0));
-        require(state.recruits <= row.larvae);
-        if (parameters.max_reproduction_age <= 0)
-            require(row.embryos == 0 && row.larvae == 0 && row.adults == 0);
+        require(stream_recruits(fast) <= row.larvae);
+        if (parameters.max_reproduction_age <= 0) require(row.embryos == 0 && row.larvae == 0 && row.adults == 0);
     }
+    require(row.generation == std::max(parameters.generations, 0));
+}
+
+input_reader reader_over_bytes(const std::uint8_t* bytes, std::size_t size) {
+    return reader_over_text(std::string_view(reinterpret_cast<const char*>(bytes), size));
 }
 
 }  // namespace
 
 void fuzz_answer_reader(const std::uint8_t* bytes, std::size_t size) {
-    memory_input input(bytes, size);
+    input_reader in = reader_over_bytes(bytes, size);
     for (int i = 0; i < 32; ++i) {
         double real = 0;
         std::int32_t integer = 0;
-        const bool ok = i % 2 == 0 ? !failed(scan_real_answer(input.reader, real))
-                                   : !failed(scan_integer_answer(input.reader, integer));
+        const bool ok = i % 2 == 0 ? read_succeeds([&] { scan_real_answer(in, real); })
+                                   : read_succeeds([&] { scan_integer_answer(in, integer); });
         if (!ok) return;
         require(integer != std::numeric_limits<std::int32_t>::min());
     }
-    (void)failed(next_input_line(input.reader));
+    (void)read_succeeds([&] { next_input_line(in); });
 }
 
 void fuzz_dialogue(const std::uint8_t* bytes, std::size_t size) {
-    memory_input input(bytes, size);
-    parameter_set parameters{};
-    for (const question& q : dialogue_questions)
-        if (!read_answer(input.reader, q, parameters)) return;
-    run_generations(parameters, static_cast<std::int32_t>(size % 1000));
+    input_reader in = reader_over_bytes(bytes, size);
+    parameter_set answers{};
+    for (const answer_field& field : answer_fields)
+        if (!read_answer(in, field, answers)) return;
+    run_generations(answers, static_cast<std::int32_t>(size % 1000));
 }
 
 }  // namespace zemrath::fuzz

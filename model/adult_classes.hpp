@@ -33,10 +33,10 @@ bool create_adult_classes(adult_classes& adults, std::int32_t classes);
 // The count of class age_class (1 to the number of classes).
 std::int32_t adult_count(const adult_classes& adults, std::int32_t age_class);
 
-// Does what adulto does on the two arrays: the same counts afterwards, the
-// same draws in the same order (class 1 to the last, one per adult), the same
-// result. The parameters must be the same at every call on one adult_classes,
-// as they are in a run: the egg counts are kept.
+// Does what reference_adulto does on the two arrays: the same counts
+// afterwards, the same draws in the same order (class 1 to the last, one per
+// adult), the same result. The parameters must be the same at every call on
+// one adult_classes, as they are in a run: the egg counts are kept.
 adult_update adulto(adult_classes& adults, std::int32_t recruits, const adult_parameters& parameters,
                     rand_state& rng, const count_settings& settings);
 

@@ -6,14 +6,14 @@
 
 namespace zemrath {
 
-std::int32_t count_draws_at_most(std::int32_t n, double p, rand_state& rng) {
+std::int32_t reference_count_draws_at_most(std::int32_t n, double p, rand_state& rng) {
     std::int32_t survivors = 0;
     for (std::int32_t k = 0; k < n; ++k)
         if (uniform_draw(rng) <= p) ++survivors;
     return survivors;
 }
 
-std::int32_t count_draws_above(std::int32_t n, double p, rand_state& rng) {
+std::int32_t reference_count_draws_above(std::int32_t n, double p, rand_state& rng) {
     std::int32_t deaths = 0;
     for (std::int32_t k = 0; k < n; ++k)
         if (uniform_draw(rng) > p) ++deaths;
@@ -62,8 +62,8 @@ void age_one_year(age_class_array& age_classes, age_class_array& age_scratch) {
 
 }  // namespace
 
-adult_update adulto(age_class_array& age_classes, age_class_array& age_scratch,
-                    std::int32_t recruits, const adult_parameters& parameters, rand_state& rng) {
+adult_update reference_adulto(age_class_array& age_classes, age_class_array& age_scratch,
+                              std::int32_t recruits, const adult_parameters& parameters, rand_state& rng) {
     const std::int32_t n = age_classes.size;
     age_one_year(age_classes, age_scratch);
     if (n >= 1) age_classes[1] = recruits;
@@ -71,7 +71,7 @@ adult_update adulto(age_class_array& age_classes, age_class_array& age_scratch,
     const fecundity_constants constants = compute_fecundity_constants(parameters.growth);
     adult_update update;
     for (std::int32_t i = 1; i <= n; ++i) {
-        const std::int32_t deaths = count_draws_above(age_classes[i], parameters.adult_survival, rng);
+        const std::int32_t deaths = reference_count_draws_above(age_classes[i], parameters.adult_survival, rng);
         age_classes[i] -= deaths;
         const std::int32_t eggs = eggs_at_age(parameters.growth, constants, i);
         update.embryos = wrapping_add(update.embryos, wrapping_multiply(age_classes[i], eggs));
@@ -80,8 +80,9 @@ adult_update adulto(age_class_array& age_classes, age_class_array& age_scratch,
     return update;
 }
 
-std::int32_t embriao_larva(std::int32_t embryos, double embryo_larval_survival, rand_state& rng) {
-    return fast_count_draws_at_most(embryos, embryo_larval_survival, rng, count_settings{});
+std::int32_t embriao_larva(std::int32_t embryos, double embryo_larval_survival, rand_state& rng,
+                           const count_settings& settings) {
+    return fast_count_draws_at_most(embryos, embryo_larval_survival, rng, settings);
 }
 
 double juvenile_survival_probability(double max_juvenile_survival, double competition_coefficient,
@@ -92,9 +93,9 @@ double juvenile_survival_probability(double max_juvenile_survival, double compet
 }
 
 std::int32_t larva_juvenil(std::int32_t larvae, double max_juvenile_survival,
-                           double competition_coefficient, rand_state& rng) {
+                           double competition_coefficient, rand_state& rng, const count_settings& settings) {
     const double p = juvenile_survival_probability(max_juvenile_survival, competition_coefficient, larvae);
-    return fast_count_draws_at_most(larvae, p, rng, count_settings{});
+    return fast_count_draws_at_most(larvae, p, rng, settings);
 }
 
 }  // namespace zemrath

@@ -14,8 +14,8 @@
 
 #include "model/age_class_array.hpp"
 #include "model/fecundity.hpp"
-#include "random/random_source.hpp"
 #include "random/stream_counting.hpp"
+#include "zemrath/random_source.hpp"
 
 namespace zemrath {
 
@@ -33,14 +33,15 @@ struct adult_update {
 // class 1, thins every class with one draw per adult and counts the
 // survivors and their embryos. This is the plain algorithm, kept as the
 // reference: it shifts and copies both arrays, works out every class's egg
-// count and draws with the plain loop, every generation. A run uses the
-// adult_classes form (model/adult_classes.hpp).
-adult_update adulto(age_class_array& age_classes, age_class_array& age_scratch,
-                    std::int32_t recruits, const adult_parameters& parameters, rand_state& rng);
+// count and draws with the plain loop, every generation. A run uses adulto
+// on the ring of adult classes (model/adult_classes.hpp).
+adult_update reference_adulto(age_class_array& age_classes, age_class_array& age_scratch,
+                              std::int32_t recruits, const adult_parameters& parameters, rand_state& rng);
 
 // One draw per embryo; returns the larvae. The draws are counted by
 // fast_count_draws_at_most, as are the larvae's below.
-std::int32_t embriao_larva(std::int32_t embryos, double embryo_larval_survival, rand_state& rng);
+std::int32_t embriao_larva(std::int32_t embryos, double embryo_larval_survival, rand_state& rng,
+                           const count_settings& settings);
 
 // Eq. (1): p = max_juvenile_survival / (competition_coefficient x N + 1).
 double juvenile_survival_probability(double max_juvenile_survival, double competition_coefficient,
@@ -49,13 +50,13 @@ double juvenile_survival_probability(double max_juvenile_survival, double compet
 // One draw per larva with the density-dependent probability; returns the
 // recruits.
 std::int32_t larva_juvenil(std::int32_t larvae, double max_juvenile_survival,
-                           double competition_coefficient, rand_state& rng);
+                           double competition_coefficient, rand_state& rng, const count_settings& settings);
 
 // The plain per-individual loops: count the draws among n that survive
 // (draw <= p) or that die (draw > p). n <= 0 makes no draw. They are the
 // reference for the fast counts below.
-std::int32_t count_draws_at_most(std::int32_t n, double p, rand_state& rng);
-std::int32_t count_draws_above(std::int32_t n, double p, rand_state& rng);
+std::int32_t reference_count_draws_at_most(std::int32_t n, double p, rand_state& rng);
+std::int32_t reference_count_draws_above(std::int32_t n, double p, rand_state& rng);
 
 // The same counts, leaving rng in the same state, without a floating-point
 // draw per individual. A draw u = r x 2^-32 is at most p exactly when its

@@ -2,6 +2,8 @@
 // the dependency chain of one hides behind the other. Only the
 // functions marked for AVX2 use its instructions; the dispatcher calls them
 // only on processors that have them.
+#if defined(__x86_64__) || defined(__i386__)
+
 #include <immintrin.h>
 
 #include "random/count_kernels.hpp"
@@ -77,3 +79,5 @@ namespace {
 }
 
 }  // namespace zemrath
+
+#endif  // x86

@@ -3,6 +3,8 @@
 // with two ports for the wide instructions, one vector's work per step takes
 // longer than its dependency chain, so one vector keeps them busy. Only the functions marked for AVX-512 use its
 // instructions; the dispatcher calls them only on processors that have them.
+#if defined(__x86_64__) || defined(__i386__)
+
 #include <immintrin.h>
 
 #include "random/count_kernels.hpp"
@@ -82,3 +84,5 @@ constexpr __mmask16 all_lanes = 0xFFFF;
 }
 
 }  // namespace zemrath
+
+#endif  // x86

@@ -1,6 +1,6 @@
 // The portable kernel: one lane after another at every step, in plain C++.
 #include "random/count_kernels.hpp"
-#include "random/random_source.hpp"
+#include "zemrath/random_source.hpp"
 
 namespace zemrath {
 

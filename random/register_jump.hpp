@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "random/random_source.hpp"
+#include "zemrath/random_source.hpp"
 
 namespace zemrath {
 

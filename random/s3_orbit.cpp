@@ -4,7 +4,7 @@
 #include <array>
 #include <bit>
 
-#include "random/random_source.hpp"
+#include "zemrath/random_source.hpp"
 
 namespace zemrath {
 

@@ -3,52 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-#include <vector>
 
+#include "core/worker_pool.hpp"
 #include "random/count_kernels.hpp"
 #include "random/register_jump.hpp"
 #include "random/s3_orbit.hpp"
 
 namespace zemrath {
-
-bool simd_level_supported(simd_level level) {
-    switch (level) {
-    case simd_level::scalar: return true;
-    case simd_level::avx2: return __builtin_cpu_supports("avx2");
-    case simd_level::avx512: return __builtin_cpu_supports("avx512f");
-    }
-    return false;
-}
-
-simd_level best_simd_level() {
-    static const simd_level best = simd_level_supported(simd_level::avx512) ? simd_level::avx512
-                                   : simd_level_supported(simd_level::avx2) ? simd_level::avx2
-                                                                            : simd_level::scalar;
-    return best;
-}
-
-namespace {
-
-// Asked once: the question can cost a read of a system file.
-int hardware_threads() {
-    static const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    return threads;
-}
-
-// 0 until set: the hardware default.
-std::atomic<int> count_thread_setting{0};
-
-}  // namespace
-
-void set_count_threads(int threads) { count_thread_setting.store(std::max(1, threads)); }
-
-int count_threads() {
-    const int setting = count_thread_setting.load();
-    return setting == 0 ? hardware_threads() : setting;
-}
 
 std::uint32_t lanes_for(std::uint32_t n, const count_settings& settings) {
     // One group on one thread; with more, four groups a thread, so that a
@@ -79,11 +40,16 @@ namespace {
 
 using group_kernel = void (*)(lane_group&, const cycle_walk&, std::uint32_t, std::uint32_t);
 
-group_kernel kernel_for(simd_level level) {
-    switch (level) {
-    case simd_level::scalar: return count_group_scalar;
-    case simd_level::avx2: return count_group_avx2;
-    case simd_level::avx512: return count_group_avx512;
+group_kernel kernel_for(count_kernel kernel) {
+    switch (kernel) {
+    case count_kernel::scalar: return count_group_scalar;
+#if defined(__x86_64__) || defined(__i386__)
+    case count_kernel::avx2: return count_group_avx2;
+    case count_kernel::avx512: return count_group_avx512;
+#else
+    case count_kernel::avx2:
+    case count_kernel::avx512: break;
+#endif
     }
     return count_group_scalar;
 }
@@ -124,7 +90,6 @@ struct count_job {
     std::array<lane_pass, 2> passes{};
     std::uint32_t groups = 0;
     // Shared while the threads work.
-    std::atomic<std::uint32_t> next_group{0};
     std::atomic<std::uint32_t> above{0};
     rand_state end;  // the register after the last lane; written by the group that runs it
 };
@@ -157,88 +122,10 @@ void run_group(count_job& job, std::uint32_t group) {
     }
 }
 
-void work_through(count_job& job) {
-    for (std::uint32_t group = job.next_group.fetch_add(1); group < job.groups;
-         group = job.next_group.fetch_add(1))
-        run_group(job, group);
-}
-
-// Worker threads that live as long as the process, so that a count does not
-// pay for starting threads. One count at a time has them; the calling thread
-// works alongside and waits until every helper has left the job.
-struct worker_pool {
-    std::mutex mutex;
-    std::condition_variable job_posted;
-    std::condition_variable helpers_left;
-    count_job* job = nullptr;
-    std::uint64_t jobs_posted = 0;
-    int helpers_wanted = 0;  // workers 0 to helpers_wanted - 1 take the posted job
-    int helpers_busy = 0;
-    bool closing = false;
-    std::mutex one_count_at_a_time;
-    std::vector<std::thread> workers;
-
-    explicit worker_pool(int count);
-    ~worker_pool();
-};
-
-void serve(worker_pool& pool, int number) {
-    std::uint64_t jobs_seen = 0;
-    std::unique_lock<std::mutex> lock(pool.mutex);
-    for (;;) {
-        while (!pool.closing && pool.jobs_posted == jobs_seen) pool.job_posted.wait(lock);
-        if (pool.closing) return;
-        jobs_seen = pool.jobs_posted;
-        if (number >= pool.helpers_wanted) continue;
-        count_job& job = *pool.job;
-        lock.unlock();
-        work_through(job);
-        lock.lock();
-        if (--pool.helpers_busy == 0) pool.helpers_left.notify_one();
-    }
-}
-
-worker_pool::worker_pool(int count) {
-    for (int number = 0; number < count; ++number) workers.emplace_back(serve, std::ref(*this), number);
-}
-
-worker_pool::~worker_pool() {
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        closing = true;
-    }
-    job_posted.notify_all();
-    for (std::thread& worker : workers) worker.join();
-}
-
-worker_pool& shared_pool() {
-    static worker_pool pool(hardware_threads() - 1);
-    return pool;
-}
-
 void run_job(count_job& job, int threads) {
-    if (threads > 1 && job.groups > 1) {
-        worker_pool& pool = shared_pool();
-        const std::unique_lock<std::mutex> turn(pool.one_count_at_a_time, std::try_to_lock);
-        const int helpers = std::min({threads - 1, static_cast<int>(pool.workers.size()),
-                                      static_cast<int>(job.groups) - 1});
-        if (turn.owns_lock() && helpers > 0) {
-            {
-                const std::lock_guard<std::mutex> lock(pool.mutex);
-                pool.job = &job;
-                pool.helpers_wanted = helpers;
-                pool.helpers_busy = helpers;
-                ++pool.jobs_posted;
-            }
-            pool.job_posted.notify_all();
-            work_through(job);
-            std::unique_lock<std::mutex> lock(pool.mutex);
-            while (pool.helpers_busy != 0) pool.helpers_left.wait(lock);
-            pool.job = nullptr;
-            return;
-        }
-    }
-    work_through(job);
+    parallel_for(job.groups, threads, [&job](std::size_t group) {
+        run_group(job, static_cast<std::uint32_t>(group));
+    });
 }
 
 // The plain loop with s3 read from its orbit (position is where the state's
@@ -286,7 +173,7 @@ std::uint32_t count_words_above(std::uint32_t n, std::uint32_t threshold, rand_s
                               static_cast<std::uint32_t>(orbit.biased_cycle.size()),
                               (position - orbit.tail + 1) % orbit.cycle};
         job.biased_threshold = threshold ^ 0x80000000u;
-        job.kernel = kernel_for(settings.level);
+        job.kernel = kernel_for(settings.kernel);
         job.groups = groups_in(job.passes[0]) + groups_in(job.passes[1]);
         run_job(job, threads);
         above += job.above.load();

@@ -8,35 +8,23 @@
 //  2. on the cycle, cuts the stretch into lanes whose lengths are whole
 //     multiples of the cycle length, so that all lanes read the same s3 at
 //     every step; each lane's register start comes from jump_register, and
-//     groups of lanes run on a SIMD kernel, on the calling thread and on
-//     persistent worker threads;
+//     groups of lanes run on a SIMD kernel, on the calling thread and on the
+//     process's worker pool;
 //  3. runs the plain loop over the last part, shorter than one cycle.
 #pragma once
 
 #include <cstdint>
 
-#include "random/random_source.hpp"
+#include "zemrath/count_kernel.hpp"
+#include "zemrath/random_source.hpp"
 
 namespace zemrath {
 
-enum class simd_level { scalar, avx2, avx512 };
-
-// Whether this processor (and its operating system) runs the level's kernel.
-bool simd_level_supported(simd_level level);
-
-// The widest supported level, found once.
-simd_level best_simd_level();
-
-// Threads a count may use, the calling one included. The process-wide
-// setting starts at the number of hardware threads; 1 keeps every count on
-// its calling thread, for callers that run one stream per core themselves.
-// Values below 1 count as 1. Safe to call from any thread.
-void set_count_threads(int threads);
-int count_threads();
-
+// How a count may run: the kernel (which the processor must support) and the
+// threads it may use, the calling one included (at least 1).
 struct count_settings {
-    simd_level level = best_simd_level();  // must be supported
-    int threads = count_threads();
+    count_kernel kernel = best_kernel();
+    int threads = 1;
 };
 
 // Stretches shorter than this run the plain loop; from parallel_stretch on,
@@ -49,8 +37,8 @@ std::uint32_t lanes_for(std::uint32_t n, const count_settings& settings);
 
 // The number of the next n output words greater than threshold; leaves the
 // state as n calls of xorshf96 would. Several threads may count at once,
-// each on its own state; a count that finds the worker threads busy with
-// another one runs on its calling thread alone.
+// each on its own state; a count that finds the workers busy runs on fewer
+// of them, or on its calling thread alone.
 std::uint32_t count_words_above(std::uint32_t n, std::uint32_t threshold, rand_state& state,
                                 const count_settings& settings);
 

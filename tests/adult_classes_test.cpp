@@ -1,16 +1,18 @@
 // The adult update on the ring (adult_classes) against the plain
-// shift-and-copy adulto, generation by generation, and whole runs of the
-// population against the reference population, row by row.
+// shift-and-copy reference_adulto, generation by generation, and whole
+// streams against the reference streams, row by row.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
 
-#include "driver/population.hpp"
 #include "model/adult_classes.hpp"
 #include "model/stage_transitions.hpp"
+#include "zemrath/stream.hpp"
 
 namespace zemrath {
 namespace {
@@ -37,7 +39,7 @@ TEST(AdultClasses, MatchTheShiftAndCopyReference) {
                 const std::int32_t choices[] = {0, 1 + static_cast<std::int32_t>(random() % 40),
                                                 3000 + static_cast<std::int32_t>(random() % 3000)};
                 const std::int32_t recruits = choices[random() % 3];
-                const adult_update expected = adulto(age_classes, age_scratch, recruits, parameters, plain);
+                const adult_update expected = reference_adulto(age_classes, age_scratch, recruits, parameters, plain);
                 const adult_update update = adulto(adults, recruits, parameters, fast, count_settings{});
                 ASSERT_EQ(update.embryos, expected.embryos);
                 ASSERT_EQ(update.adults, expected.adults);
@@ -101,13 +103,14 @@ parameter_set answers(double embryo, double juvenile, double adult, double capac
     return p;
 }
 
-std::vector<generation_row> rows_of(auto& state, parameter_set parameters, rand_state& rng) {
-    halve_carrying_capacity(parameters);
-    EXPECT_TRUE(create_age_classes(state, parameters));
-    state.competition_coefficient = competition_coefficient_of(parameters);
-    std::vector<generation_row> rows;
-    for (std::int32_t g = 1; g <= parameters.generations; ++g)
-        rows.push_back(advance_generation(state, parameters, g, rng));
+// Every row of the stream of seed m, and the random state it ends in.
+std::vector<generation_row> rows_of(const parameter_set& answers, std::int32_t m, bool reference,
+                                    rand_state& end) {
+    stream s = create_stream(derive_model_parameters(answers), stream_options{0, std::nullopt, reference});
+    seed_stream(s, m);
+    std::vector<generation_row> rows{first_row(s)};
+    while (has_next_generation(s)) rows.push_back(next_generation(s));
+    end = stream_random_state(s);
     return rows;
 }
 
@@ -126,7 +129,7 @@ parameter_set with_growth_rate(parameter_set parameters, double rate) {
     return parameters;
 }
 
-TEST(Population, RunsMatchTheReferenceRowByRow) {
+TEST(Stream, RunsMatchTheReferenceRowByRow) {
     const run_case cases[] = {
         {"growing to the carrying capacity", answers(0.5, 0.8, 0.9, 1e5 * capacity_scale, 8, 0.02, 14)},
         {"forty classes, long-lived adults", answers(0.6, 0.9, 0.95, 5e3 * capacity_scale, 40, 0.02, 30)},
@@ -140,37 +143,37 @@ TEST(Population, RunsMatchTheReferenceRowByRow) {
     for (const run_case& c : cases)
         for (std::int32_t m : {0, 593}) {
             SCOPED_TRACE(testing::Message() << c.name << ", seed " << m);
-            reference_population reference;
-            population state;
-            rand_state plain = seeded_state(m), fast = plain;
-            const std::vector<generation_row> expected = rows_of(reference, c.parameters, plain);
-            EXPECT_EQ(rows_of(state, c.parameters, fast), expected);
+            rand_state plain, fast;
+            const std::vector<generation_row> expected = rows_of(c.parameters, m, true, plain);
+            EXPECT_EQ(rows_of(c.parameters, m, false, fast), expected);
             EXPECT_EQ(fast, plain);
         }
 }
 
-TEST(Population, HugeMaxReproductionAgeGivesTheRowsOfTheClassesReached) {
+TEST(Stream, HugeMaxReproductionAgeGivesTheRowsOfTheClassesReached) {
     // 20 generations reach 20 classes at most, so 500000000 classes give the
     // rows of 20 classes. (whole_run_bench measures the time and memory.)
     constexpr int generations = 20;
-    reference_population reference;
-    rand_state plain = seeded_state(7);
+    rand_state plain, fast;
     const std::vector<generation_row> expected =
-        rows_of(reference, answers(0.5, 0.8, 0.9, 2e4 * capacity_scale, generations, 0.02, generations), plain);
-
-    population state;
-    rand_state fast = seeded_state(7);
-    EXPECT_EQ(rows_of(state, answers(0.5, 0.8, 0.9, 2e4 * capacity_scale, 500000000, 0.02, generations), fast),
+        rows_of(answers(0.5, 0.8, 0.9, 2e4 * capacity_scale, generations, 0.02, generations), 7, true, plain);
+    EXPECT_EQ(rows_of(answers(0.5, 0.8, 0.9, 2e4 * capacity_scale, 500000000, 0.02, generations), 7, false, fast),
               expected);
     EXPECT_EQ(fast, plain);
 }
 
-TEST(Population, ArraysBeyondTheByteLimitCannotBeHad) {
-    population state;
-    parameter_set parameters = answers(0.5, 0.8, 0.9, 1000, max_age_classes + 1, 1.0, 1);
-    errno = 0;
-    EXPECT_FALSE(create_age_classes(state, parameters));
-    EXPECT_EQ(errno, ENOMEM);
+TEST(Stream, ArraysBeyondTheByteLimitCannotBeHad) {
+    const model_parameters parameters =
+        derive_model_parameters(answers(0.5, 0.8, 0.9, 1000, max_age_classes + 1, 1.0, 1));
+    for (bool reference : {false, true}) {
+        try {
+            create_stream(parameters, stream_options{1, std::nullopt, reference});
+            ADD_FAILURE() << "created " << max_age_classes + 1 << " classes";
+        } catch (const error& failure) {
+            EXPECT_EQ(failure.code(), error_code::out_of_memory);
+            EXPECT_STREQ(failure.what(), std::strerror(ENOMEM));
+        }
+    }
 }
 
 }  // namespace

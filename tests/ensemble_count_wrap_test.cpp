@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "ensemble/count_wrap.hpp"
+#include "core/count_wrap.hpp"
 
 namespace zemrath::ensemble {
 namespace {

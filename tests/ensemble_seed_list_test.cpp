@@ -1,7 +1,7 @@
 // Selecting streams by seed: lists of seeds and ranges, and back to text.
 #include <gtest/gtest.h>
 
-#include "ensemble/seed_list.hpp"
+#include "zemrath/seed_list.hpp"
 
 namespace zemrath::ensemble {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "ensemble/ensemble_summary.hpp"
-#include "ensemble/statistics.hpp"
-#include "ensemble/text_summary.hpp"
+#include "zemrath/ensemble_summary.hpp"
+#include "zemrath/statistics.hpp"
+#include "zemrath/text_summary.hpp"
 
 namespace zemrath::ensemble {
 namespace {

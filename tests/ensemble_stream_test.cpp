@@ -8,11 +8,11 @@
 #include <map>
 #include <sstream>
 
-#include "driver/run.hpp"
-#include "ensemble/answer_source.hpp"
-#include "ensemble/stream_pool.hpp"
+#include "core/population.hpp"
 #include "model/fecundity.hpp"
 #include "program_runner.hpp"
+#include "zemrath/answer_reader.hpp"
+#include "zemrath/ensemble.hpp"
 
 namespace zemrath::ensemble {
 namespace {
@@ -49,9 +49,9 @@ std::filesystem::path write_answers_file(const answer_set& set) {
 }
 
 parameter_set parameters_of(const answer_set& set) {
-    partial_parameters partial;
-    EXPECT_EQ(read_answers_file(write_answers_file(set).string(), partial), std::nullopt);
-    return partial.values;
+    const partial_answers answers = read_answers_file(write_answers_file(set).string());
+    EXPECT_TRUE(answers.complete());
+    return answers.values;
 }
 
 // The rows of output.txt after its five header lines (" g e l a" and CR LF).
@@ -69,15 +69,8 @@ std::vector<generation_row> console_rows(const answer_set& set, std::int32_t see
     return rows;
 }
 
-std::vector<generation_row> stream_in_process(const answer_set& set, std::int32_t seed,
-                                              std::vector<std::uint8_t>* wrapped = nullptr) {
-    set_floating_point_environment();
-    const stream_setup setup = prepare_streams(parameters_of(set));
-    std::vector<generation_row> rows(rows_per_stream(setup.parameters));
-    std::vector<std::uint8_t> flags(rows.size());
-    EXPECT_TRUE(run_stream(setup, seed, rows, flags));
-    if (wrapped != nullptr) *wrapped = flags;
-    return rows;
+std::vector<generation_row> stream_in_process(const answer_set& set, std::int32_t seed) {
+    return run_stream(derive_model_parameters(parameters_of(set)), seed);
 }
 
 TEST(EnsembleStream, RowsAreTheConsoleProgramsRows) {
@@ -117,27 +110,40 @@ TEST(EnsembleStream, RunsCsvOfTheToolHoldsTheConsoleProgramsRows) {
 
 TEST(EnsembleStream, WrappedGenerationIsFlagged) {
     const answer_set& set = answer_sets[2];
-    std::vector<std::uint8_t> wrapped;
-    const auto rows = stream_in_process(set, 5, &wrapped);
-    const growth_parameters growth = adult_parameters_of(parameters_of(set)).growth;
+    const model_parameters parameters = derive_model_parameters(parameters_of(set));
+    const std::int32_t seed = 5;
+    const ensemble_runs runs = run_ensemble(parameters, std::vector<std::int32_t>{seed});
+    const std::span<const generation_row> rows = stream_rows(runs, 0);
+    const std::span<const std::uint8_t> wrapped = stream_wrapped(runs, 0);
+    const growth_parameters growth = adult_parameters_of(parameters).growth;
     // All 20 recruits survive (adult survival 1) and spawn in class 1; their
     // 64-bit total exceeds 2^31 and the 32-bit row shows it wrapped.
     const std::int64_t eggs = eggs_at_age(growth, compute_fecundity_constants(growth), 1);
     ASSERT_GT(20 * eggs, std::int64_t{2147483647});
     ASSERT_LT(20 * eggs, std::int64_t{4294967296});
     EXPECT_EQ(rows[1].embryos, static_cast<std::int32_t>(20 * eggs - 4294967296));
-    EXPECT_EQ(wrapped, (std::vector<std::uint8_t>{0, 1, 0, 0}));
+    EXPECT_EQ(std::vector<std::uint8_t>(wrapped.begin(), wrapped.end()), (std::vector<std::uint8_t>{0, 1, 0, 0}));
+    // The reference stream finds the same wrap.
+    stream reference = create_stream(parameters, stream_options{1, std::nullopt, true});
+    seed_stream(reference, seed);
+    std::vector<std::uint8_t> reference_wrapped = {0};
+    while (has_next_generation(reference)) {
+        next_generation(reference);
+        reference_wrapped.push_back(last_generation_wrapped(reference) ? 1 : 0);
+    }
+    EXPECT_EQ(reference_wrapped, (std::vector<std::uint8_t>{0, 1, 0, 0}));
 }
 
 TEST(EnsembleStream, ThreadCountDoesNotChangeTheResults) {
-    set_floating_point_environment();
-    const stream_setup setup = prepare_streams(parameters_of(answer_sets[0]));
+    const model_parameters parameters = derive_model_parameters(parameters_of(answer_sets[0]));
     std::vector<std::int32_t> seeds;
     for (std::int32_t s = 100; s < 140; ++s) seeds.push_back(s);
-    ensemble_runs one;
-    ensemble_runs four;
-    ASSERT_TRUE(run_ensemble(setup, seeds, 1, false, one));
-    ASSERT_TRUE(run_ensemble(setup, seeds, 4, false, four));
+    ensemble_options one_thread;
+    one_thread.threads = 1;
+    ensemble_options four_threads;
+    four_threads.threads = 4;
+    const ensemble_runs one = run_ensemble(parameters, seeds, one_thread);
+    const ensemble_runs four = run_ensemble(parameters, seeds, four_threads);
     EXPECT_EQ(one.rows, four.rows);
     EXPECT_EQ(one.wrapped, four.wrapped);
     EXPECT_EQ(four.seeds, seeds);

@@ -1,6 +1,7 @@
-// Number entry: the answer syntax read through scan_* from a scratch file,
-// the line reader, the put-back stack, and a few runs of the built program
-// whose results show that an answer took effect.
+// Number entry: the answer syntax read through scan_* from a scratch file
+// (and the same bytes from memory), the line reader, the put-back stack, and
+// a few runs of the built program whose results show that an answer took
+// effect.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -16,7 +17,7 @@
 #include <vector>
 
 #include "program_runner.hpp"
-#include "textio/number_entry.hpp"
+#include "zemrath/answer_reader.hpp"
 
 namespace zemrath {
 namespace {
@@ -29,30 +30,59 @@ struct scratch_input {
     explicit scratch_input(const std::string& bytes) : file(std::tmpfile()) {
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fflush(file);
-        reader.fd = ::fileno(file);
-        ::lseek(reader.fd, 0, SEEK_SET);
+        ::lseek(::fileno(file), 0, SEEK_SET);
+        reader = reader_over_descriptor(::fileno(file));
     }
     scratch_input(const scratch_input&) = delete;
     scratch_input& operator=(const scratch_input&) = delete;
     ~scratch_input() { std::fclose(file); }
 };
 
+// What a read gave: a value, a null answer, or a failure with its message.
+struct outcome {
+    enum kind_t { value, null_answer, failure } kind = value;
+    std::string message;
+};
+
+// Runs one read and reports what it gave, checking that a failure carries
+// the code its message belongs to.
+template <typename Read>
+outcome outcome_of(Read read) {
+    try {
+        if constexpr (std::is_void_v<decltype(read())>) {
+            read();
+            return {};
+        } else {
+            return {read() == answer_kind::value ? outcome::value : outcome::null_answer, {}};
+        }
+    } catch (const error& failure) {
+        const std::string message = failure.what();
+        const bool read_failure = message == "Reading more data than the record size (RECL)" ||
+                                  message == std::strerror(EISDIR);
+        const error_code code = message == "End of file" ? error_code::end_of_input
+                                : read_failure           ? error_code::read_failed
+                                                         : error_code::bad_answer;
+        EXPECT_EQ(failure.code(), code) << message;
+        return {outcome::failure, message};
+    }
+}
+
 // What one answer should give: a value (the field's bits afterwards), a null
 // answer, or a failure with its message. Null answers and failures must leave
 // the field as it was.
 struct expected {
-    answer_outcome::kind_t kind = answer_outcome::value;
+    outcome::kind_t kind = outcome::value;
     std::uint64_t bits = 0;
     std::string message;
 };
 
-expected real(double value) { return {answer_outcome::value, std::bit_cast<std::uint64_t>(value), {}}; }
-expected real_bits(std::uint64_t bits) { return {answer_outcome::value, bits, {}}; }
+expected real(double value) { return {outcome::value, std::bit_cast<std::uint64_t>(value), {}}; }
+expected real_bits(std::uint64_t bits) { return {outcome::value, bits, {}}; }
 expected integer(std::int32_t value) {
-    return {answer_outcome::value, static_cast<std::uint64_t>(static_cast<std::uint32_t>(value)), {}};
+    return {outcome::value, static_cast<std::uint64_t>(static_cast<std::uint32_t>(value)), {}};
 }
-expected null_answer() { return {answer_outcome::null_answer, 0, {}}; }
-expected failure(std::string message) { return {answer_outcome::failure, 0, std::move(message)}; }
+expected null_answer() { return {outcome::null_answer, 0, {}}; }
+expected failure(std::string message) { return {outcome::failure, 0, std::move(message)}; }
 
 const std::string bad_integer = "Bad integer for item 1 in list input";
 const std::string integer_overflow = "Integer overflow while reading item 1";
@@ -109,13 +139,33 @@ std::string with_last_digit_lowered(std::string digits) {
     return digits;
 }
 
-void expect_answer(const answer_case& c, answer_outcome outcome, std::uint64_t field_bits,
+void expect_answer(const answer_case& c, const outcome& got, std::uint64_t field_bits,
                    std::uint64_t sentinel_bits) {
-    SCOPED_TRACE("answer \"" + shown(c.input) + "\"");
-    EXPECT_EQ(outcome.kind, c.result.kind) << outcome.message;
-    EXPECT_EQ(outcome.message, c.result.message);
-    const std::uint64_t want = c.result.kind == answer_outcome::value ? c.result.bits : sentinel_bits;
+    EXPECT_EQ(got.kind, c.result.kind) << got.message;
+    EXPECT_EQ(got.message, c.result.message);
+    const std::uint64_t want = c.result.kind == outcome::value ? c.result.bits : sentinel_bits;
     EXPECT_EQ(field_bits, want) << std::hex << "got 0x" << field_bits << ", want 0x" << want;
+}
+
+// Every case read from a file and from memory: both readers must agree.
+template <typename Field, typename Bits>
+void expect_answers(const std::vector<answer_case>& cases, Field sentinel, Bits bits_of) {
+    for (const answer_case& c : cases) {
+        SCOPED_TRACE("answer \"" + shown(c.input) + "\"");
+        scratch_input file(c.input);
+        input_reader text = reader_over_text(c.input);
+        for (input_reader* in : {&file.reader, &text}) {
+            SCOPED_TRACE(in == &text ? "from memory" : "from a file");
+            Field field = sentinel;
+            const outcome got = outcome_of([&] {
+                if constexpr (std::is_same_v<Field, double>)
+                    return scan_real_answer(*in, field);
+                else
+                    return scan_integer_answer(*in, field);
+            });
+            expect_answer(c, got, bits_of(field), bits_of(sentinel));
+        }
+    }
 }
 
 TEST(RealAnswer, EveryFormOfTheSyntax) {
@@ -247,13 +297,7 @@ TEST(RealAnswer, EveryFormOfTheSyntax) {
         {"\n\n  \n", failure(end_of_file)},
         {"   ", failure(end_of_file)},
     };
-    const double sentinel = 42.0;
-    for (const answer_case& c : cases) {
-        scratch_input input(c.input);
-        double field = sentinel;
-        const answer_outcome outcome = scan_real_answer(input.reader, field);
-        expect_answer(c, outcome, std::bit_cast<std::uint64_t>(field), std::bit_cast<std::uint64_t>(sentinel));
-    }
+    expect_answers(cases, 42.0, [](double field) { return std::bit_cast<std::uint64_t>(field); });
 }
 
 TEST(IntegerAnswer, EveryFormOfTheSyntax) {
@@ -297,13 +341,8 @@ TEST(IntegerAnswer, EveryFormOfTheSyntax) {
         {"", failure(end_of_file)},
         {"\n\t\n", failure(end_of_file)},
     };
-    const std::int32_t sentinel = 42424242;
-    for (const answer_case& c : cases) {
-        scratch_input input(c.input);
-        std::int32_t field = sentinel;
-        const answer_outcome outcome = scan_integer_answer(input.reader, field);
-        expect_answer(c, outcome, static_cast<std::uint32_t>(field), static_cast<std::uint32_t>(sentinel));
-    }
+    expect_answers(cases, std::int32_t{42424242},
+                   [](std::int32_t field) { return std::uint64_t{static_cast<std::uint32_t>(field)}; });
 }
 
 TEST(AnswerSequence, EachAnswerStartsOnAFreshLine) {
@@ -311,20 +350,20 @@ TEST(AnswerSequence, EachAnswerStartsOnAFreshLine) {
     input_reader& in = input.reader;
     double real_field = 0.0;
     std::int32_t integer_field = 0;
-    EXPECT_EQ(scan_real_answer(in, real_field).kind, answer_outcome::value);
+    EXPECT_EQ(scan_real_answer(in, real_field), answer_kind::value);
     EXPECT_EQ(real_field, 0.5);
-    EXPECT_EQ(scan_real_answer(in, real_field).kind, answer_outcome::null_answer);
+    EXPECT_EQ(scan_real_answer(in, real_field), answer_kind::null_answer);
     EXPECT_EQ(real_field, 0.5);
-    EXPECT_EQ(scan_integer_answer(in, integer_field).kind, answer_outcome::value);
+    EXPECT_EQ(scan_integer_answer(in, integer_field), answer_kind::value);
     EXPECT_EQ(integer_field, -3);
     // A failed answer leaves the reader ready for the next line.
-    EXPECT_EQ(scan_integer_answer(in, integer_field).message, bad_integer);
-    EXPECT_EQ(scan_integer_answer(in, integer_field).kind, answer_outcome::value);
+    EXPECT_EQ(outcome_of([&] { return scan_integer_answer(in, integer_field); }).message, bad_integer);
+    EXPECT_EQ(scan_integer_answer(in, integer_field), answer_kind::value);
     EXPECT_EQ(integer_field, 9);
     // The last line had no LF: it counted, and nothing more can be read.
     EXPECT_TRUE(in.end_of_input);
-    EXPECT_EQ(scan_integer_answer(in, integer_field).message, end_of_file);
-    EXPECT_EQ(next_input_line(in).message, end_of_file);
+    EXPECT_EQ(outcome_of([&] { return scan_integer_answer(in, integer_field); }).message, end_of_file);
+    EXPECT_EQ(outcome_of([&] { next_input_line(in); }).message, end_of_file);
     EXPECT_EQ(integer_field, 9);
 }
 
@@ -335,57 +374,55 @@ TEST(InputLine, SplitsAtLineFeedsAndDropsOneCarriageReturn) {
     scratch_input input(long_line + "\r\nb\r\r\n\rc\rd\n\n" + "last\r");
     input_reader& in = input.reader;
     for (const std::string& want : {long_line, std::string("b\r"), std::string("\rc\rd"), std::string()}) {
-        ASSERT_EQ(next_input_line(in).kind, answer_outcome::value);
+        ASSERT_NO_THROW(next_input_line(in));
         EXPECT_EQ(in.line, want);
         EXPECT_EQ(in.position, 0u);
         EXPECT_FALSE(in.end_of_input);
     }
-    ASSERT_EQ(next_input_line(in).kind, answer_outcome::value);
+    ASSERT_NO_THROW(next_input_line(in));
     EXPECT_EQ(in.line, "last\r");
     EXPECT_TRUE(in.end_of_input);
-    EXPECT_EQ(next_input_line(in).message, end_of_file);
+    EXPECT_EQ(outcome_of([&] { next_input_line(in); }).message, end_of_file);
 }
 
 TEST(InputLine, LineLimitAndFailedReads) {
     scratch_input input("0123456789\n01234567890\n");
     input.reader.line_limit = 10;
-    EXPECT_EQ(next_input_line(input.reader).kind, answer_outcome::value);
-    EXPECT_EQ(next_input_line(input.reader).message, "Reading more data than the record size (RECL)");
+    EXPECT_NO_THROW(next_input_line(input.reader));
+    EXPECT_EQ(outcome_of([&] { next_input_line(input.reader); }).message,
+              "Reading more data than the record size (RECL)");
 
     // Reading a directory fails with the system's text for its error code.
-    input_reader directory;
-    directory.fd = ::open(".", O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(directory.fd, 0);
+    const int fd = ::open(".", O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    input_reader directory = reader_over_descriptor(fd);
     double field = 1.0;
-    const answer_outcome outcome = scan_real_answer(directory, field);
-    ::close(directory.fd);
-    EXPECT_EQ(outcome.kind, answer_outcome::failure);
-    EXPECT_EQ(outcome.message, std::strerror(EISDIR));
+    const outcome got = outcome_of([&] { return scan_real_answer(directory, field); });
+    ::close(fd);
+    EXPECT_EQ(got.kind, outcome::failure);
+    EXPECT_EQ(got.message, std::strerror(EISDIR));
     EXPECT_EQ(field, 1.0);
 }
 
 TEST(AnswerChar, PutBackStackAndLineEnds) {
     scratch_input input("xy\nz");
     input_reader& in = input.reader;
-    ASSERT_EQ(next_input_line(in).kind, answer_outcome::value);
-    answer_outcome failure;
+    ASSERT_NO_THROW(next_input_line(in));
     // Three places, most recent on top; the oldest of four is lost, and a 0
     // counts as an empty place.
     for (const int c : {'a', 'b', 'c', 'd'}) put_back_char(in, c);
     std::string taken;
-    for (int i = 0; i < 3; ++i) taken += static_cast<char>(next_answer_char(in, failure));
+    for (int i = 0; i < 3; ++i) taken += static_cast<char>(next_answer_char(in));
     put_back_char(in, 0);
-    for (int i = 0; i < 2; ++i) taken += static_cast<char>(next_answer_char(in, failure));
+    for (int i = 0; i < 2; ++i) taken += static_cast<char>(next_answer_char(in));
     EXPECT_EQ(taken, "dcbxy");
-    EXPECT_EQ(next_answer_char(in, failure), '\n');
-    EXPECT_EQ(next_answer_char(in, failure), 'z');
-    EXPECT_EQ(next_answer_char(in, failure), end_of_input_mark);
-    EXPECT_EQ(failure.kind, answer_outcome::value);
+    EXPECT_EQ(next_answer_char(in), '\n');
+    EXPECT_EQ(next_answer_char(in), 'z');
+    EXPECT_EQ(next_answer_char(in), end_of_input_mark);
     put_back_char(in, end_of_input_mark);
-    EXPECT_EQ(next_answer_char(in, failure), end_of_input_mark);
+    EXPECT_EQ(next_answer_char(in), end_of_input_mark);
     // Past the end of the last line a fresh line is needed, and there is none.
-    EXPECT_EQ(next_answer_char(in, failure), end_of_input_mark);
-    EXPECT_EQ(failure.message, end_of_file);
+    EXPECT_EQ(outcome_of([&] { next_answer_char(in); }).message, end_of_file);
 }
 
 }  // namespace

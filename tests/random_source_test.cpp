@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "random/random_source.hpp"
+#include "zemrath/random_source.hpp"
 
 namespace zemrath {
 namespace {
@@ -101,39 +101,6 @@ TEST(RandomSource, SeedPutMasksTheWordsAndSeedSizeIsFour) {
     EXPECT_EQ(state, (rand_state{0xF95F9500, ~0x0F95F950u, 0x00F95F95 ^ 0x12345678u, 0x22222225}));
     seed_put(state, std::array<std::int32_t, 4>{});
     EXPECT_EQ(state, (rand_state{rand_mask[0], rand_mask[1], rand_mask[2], rand_mask[3]}));
-}
-
-TEST(RandomSource, SeedChoiceFromTheEnvironment) {
-    struct {
-        const char* text;
-        bool valid;
-        std::int32_t millisecond;
-    } cases[] = {{"0", true, 0}, {"999", true, 999}, {"042", true, 42}, {"1000", false, 0},
-                 {"-1", false, 0}, {"12a", false, 0}, {" 5", false, 0}, {"5.0", false, 0},
-                 {"99999999999999999999", false, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        ::setenv("ZEMRATH_SEED", c.text, 1);
-        const seed_choice choice = choose_seed_millisecond();
-        EXPECT_EQ(choice.valid, c.valid);
-        if (c.valid) {
-            EXPECT_EQ(choice.millisecond, c.millisecond);
-        }
-    }
-    ::setenv("ZEMRATH_SEED", "", 1);
-    const seed_choice from_clock = choose_seed_millisecond();
-    EXPECT_TRUE(from_clock.valid);
-    EXPECT_GE(from_clock.millisecond, 0);
-    EXPECT_LE(from_clock.millisecond, 999);
-    ::unsetenv("ZEMRATH_SEED");
-}
-
-TEST(RandomSource, RandseedUsesTheChosenMillisecond) {
-    ::setenv("ZEMRATH_SEED", "500", 1);
-    rand_state state;
-    randseed(state);
-    EXPECT_EQ(state, seeded_state(500));
-    ::unsetenv("ZEMRATH_SEED");
 }
 
 }  // namespace

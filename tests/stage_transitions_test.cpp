@@ -4,15 +4,17 @@
 #include <limits>
 #include <vector>
 
-#include "driver/population.hpp"
+#include "core/worker_pool.hpp"
 #include "model/count_arithmetic.hpp"
 #include "model/stage_transitions.hpp"
+#include "zemrath/parameters.hpp"
 
 namespace zemrath {
 namespace {
 
 constexpr double nan_value = std::numeric_limits<double>::quiet_NaN();
 const growth_parameters worked_growth{2.0, 0.5, 0.1, 1.0};
+const count_settings all_threads{best_kernel(), hardware_threads()};
 
 rand_state advanced(rand_state state, int steps) {
     for (int i = 0; i < steps; ++i) xorshf96(state);
@@ -37,7 +39,7 @@ TEST(Adulto, WorkedExampleAgesRecruitsAndCountsEggs) {
     age_class_array classes = make_classes({5, 2, 99});
     age_class_array scratch = make_classes({0, 0, 0});
     rand_state rng = seeded_state(0);
-    const adult_update update = adulto(classes, scratch, 10, {1.0, worked_growth}, rng);
+    const adult_update update = reference_adulto(classes, scratch, 10, {1.0, worked_growth}, rng);
     EXPECT_EQ(contents(classes), (std::vector<std::int32_t>{10, 5, 2}));  // class 3's 99 left
     EXPECT_EQ(update.embryos, 10 * 84 + 5 * 131 + 2 * 193);
     EXPECT_EQ(update.embryos, 1881);
@@ -52,7 +54,7 @@ TEST(Adulto, OneDrawPerAdultCountedBeforeTheDeaths) {
     age_class_array classes = make_classes({0, 7, 3});
     age_class_array scratch = make_classes({0, 0, 0});
     rand_state rng = seeded_state(3);
-    const adult_update update = adulto(classes, scratch, 4, {-1.0, worked_growth}, rng);
+    const adult_update update = reference_adulto(classes, scratch, 4, {-1.0, worked_growth}, rng);
     EXPECT_EQ(update.adults, 0);
     EXPECT_EQ(update.embryos, 0);
     EXPECT_EQ(contents(classes), (std::vector<std::int32_t>{0, 0, 0}));
@@ -68,7 +70,7 @@ TEST(Adulto, DeathsFollowTheDrawsOneByOne) {
     age_class_array classes = make_classes({0});
     age_class_array scratch = make_classes({0});
     rand_state rng = seeded_state(11);
-    const adult_update update = adulto(classes, scratch, 1000, {0.7, worked_growth}, rng);
+    const adult_update update = reference_adulto(classes, scratch, 1000, {0.7, worked_growth}, rng);
     EXPECT_EQ(update.adults, survivors);
     EXPECT_EQ(update.embryos, survivors * 84);
     EXPECT_EQ(rng, expected);
@@ -78,7 +80,7 @@ TEST(Adulto, NanSurvivalKeepsEveryAdult) {
     age_class_array classes = make_classes({0, 0});
     age_class_array scratch = make_classes({0, 0});
     rand_state rng = seeded_state(1);
-    EXPECT_EQ(adulto(classes, scratch, 25, {nan_value, worked_growth}, rng).adults, 25);
+    EXPECT_EQ(reference_adulto(classes, scratch, 25, {nan_value, worked_growth}, rng).adults, 25);
     EXPECT_EQ(rng, advanced(seeded_state(1), 25));
 }
 
@@ -86,8 +88,8 @@ TEST(Adulto, MaxReproductionAgeOneDropsLastYearsAdults) {
     age_class_array classes = make_classes({0});
     age_class_array scratch = make_classes({0});
     rand_state rng = seeded_state(0);
-    EXPECT_EQ(adulto(classes, scratch, 20, {1.0, worked_growth}, rng).adults, 20);
-    const adult_update next = adulto(classes, scratch, 3, {1.0, worked_growth}, rng);
+    EXPECT_EQ(reference_adulto(classes, scratch, 20, {1.0, worked_growth}, rng).adults, 20);
+    const adult_update next = reference_adulto(classes, scratch, 3, {1.0, worked_growth}, rng);
     EXPECT_EQ(next.adults, 3);
     EXPECT_EQ(next.embryos, 3 * 84);
 }
@@ -98,7 +100,7 @@ TEST(Adulto, NoClassesMeansNoDrawsAndNoAdults) {
     ASSERT_TRUE(create_age_class_array(classes, -5));
     ASSERT_TRUE(create_age_class_array(scratch, 0));
     rand_state rng = seeded_state(0);
-    const adult_update update = adulto(classes, scratch, 20, {1.0, worked_growth}, rng);
+    const adult_update update = reference_adulto(classes, scratch, 20, {1.0, worked_growth}, rng);
     EXPECT_EQ(update.adults, 0);
     EXPECT_EQ(update.embryos, 0);
     EXPECT_EQ(rng, seeded_state(0));
@@ -112,7 +114,7 @@ TEST(Adulto, EmbryoCountWrapsWithTheSentinelEggCount) {
         age_class_array classes = make_classes({0});
         age_class_array scratch = make_classes({0});
         rand_state rng = seeded_state(0);
-        const adult_update update = adulto(classes, scratch, recruits, {1.0, flat}, rng);
+        const adult_update update = reference_adulto(classes, scratch, recruits, {1.0, flat}, rng);
         EXPECT_EQ(update.embryos, recruits % 2 == 1 ? std::numeric_limits<std::int32_t>::min() : 0);
     }
     EXPECT_EQ(wrapping_add(2147483647, 1), std::numeric_limits<std::int32_t>::min());
@@ -137,32 +139,32 @@ TEST(EmbryosAndLarvae, ProbabilityEdges) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.p);
         rand_state rng = seeded_state(0);
-        EXPECT_EQ(embriao_larva(1, c.p, rng), c.survivors_of_first);
+        EXPECT_EQ(embriao_larva(1, c.p, rng, all_threads), c.survivors_of_first);
         rng = seeded_state(0);
         // Adults die only above the probability: a draw equal to it survives.
-        EXPECT_EQ(count_draws_above(1, c.p, rng), std::isnan(c.p) ? 0 : 1 - c.survivors_of_first);
+        EXPECT_EQ(reference_count_draws_above(1, c.p, rng), std::isnan(c.p) ? 0 : 1 - c.survivors_of_first);
     }
 }
 
 TEST(EmbryosAndLarvae, AllOrNoneAndDrawCounts) {
     for (std::int32_t n : {0, 1, 1000}) {
         rand_state rng = seeded_state(9);
-        EXPECT_EQ(embriao_larva(n, 1.0, rng), n);
+        EXPECT_EQ(embriao_larva(n, 1.0, rng, all_threads), n);
         EXPECT_EQ(rng, advanced(seeded_state(9), n));
         rng = seeded_state(9);
-        EXPECT_EQ(embriao_larva(n, -1.0, rng), 0);
+        EXPECT_EQ(embriao_larva(n, -1.0, rng, all_threads), 0);
         EXPECT_EQ(rng, advanced(seeded_state(9), n));
     }
     rand_state rng = seeded_state(9);
-    EXPECT_EQ(embriao_larva(-7, 1.0, rng), 0);
-    EXPECT_EQ(larva_juvenil(-7, 1.0, 0.0, rng), 0);
+    EXPECT_EQ(embriao_larva(-7, 1.0, rng, all_threads), 0);
+    EXPECT_EQ(larva_juvenil(-7, 1.0, 0.0, rng, all_threads), 0);
     EXPECT_EQ(rng, seeded_state(9));
 }
 
 TEST(EmbryosAndLarvae, ZeroProbabilityKeepsOnlyAZeroDraw) {
     rand_state zero_word{};  // an all-zero register with s3 = 0 draws exactly 0.0
-    EXPECT_EQ(embriao_larva(3, 0.0, zero_word), 3);
-    EXPECT_EQ(embriao_larva(3, -0.0, zero_word), 3);
+    EXPECT_EQ(embriao_larva(3, 0.0, zero_word, all_threads), 3);
+    EXPECT_EQ(embriao_larva(3, -0.0, zero_word, all_threads), 3);
 }
 
 // The sanitizer build runs the plain loops many times slower.
@@ -200,10 +202,10 @@ TEST(FastCounts, MatchThePlainLoopsForEveryKindOfProbability) {
             for (double p : probabilities) {
                 SCOPED_TRACE(p);
                 rand_state plain = from.state, fast = from.state;
-                EXPECT_EQ(fast_count_draws_at_most(n, p, fast, count_settings{}), count_draws_at_most(n, p, plain));
+                EXPECT_EQ(fast_count_draws_at_most(n, p, fast, all_threads), reference_count_draws_at_most(n, p, plain));
                 EXPECT_EQ(fast, plain);
                 plain = from.state, fast = from.state;
-                EXPECT_EQ(fast_count_draws_above(n, p, fast, count_settings{}), count_draws_above(n, p, plain));
+                EXPECT_EQ(fast_count_draws_above(n, p, fast, all_threads), reference_count_draws_above(n, p, plain));
                 EXPECT_EQ(fast, plain);
             }
         }
@@ -213,19 +215,18 @@ TEST(FastCounts, MatchThePlainLoopsForEveryKindOfProbability) {
 TEST(FastCounts, StageTransitionsDrawAsThePlainLoopsDo) {
     rand_state plain = seeded_state(999), fast = plain;
     const std::int32_t embryos = largest_count / 2 + 17;
-    EXPECT_EQ(embriao_larva(embryos, 0.6, fast), count_draws_at_most(embryos, 0.6, plain));
+    EXPECT_EQ(embriao_larva(embryos, 0.6, fast, all_threads), reference_count_draws_at_most(embryos, 0.6, plain));
     EXPECT_EQ(fast, plain);
     const double p = juvenile_survival_probability(0.8, 0.0016, embryos);
-    EXPECT_EQ(larva_juvenil(embryos, 0.8, 0.0016, fast), count_draws_at_most(embryos, p, plain));
+    EXPECT_EQ(larva_juvenil(embryos, 0.8, 0.0016, fast, all_threads), reference_count_draws_at_most(embryos, p, plain));
     EXPECT_EQ(fast, plain);
 }
 
 TEST(LarvaJuvenil, DensityDependentProbability) {
-    parameter_set parameters;
-    parameters.max_juvenile_survival = 0.8;
-    parameters.carrying_capacity = 1000;
-    halve_carrying_capacity(parameters);
-    const double c = competition_coefficient_of(parameters);
+    parameter_set answers;
+    answers.max_juvenile_survival = 0.8;
+    answers.carrying_capacity = 1000;
+    const double c = derive_model_parameters(answers).competition_coefficient;
     EXPECT_EQ(c, 0.0016);
     EXPECT_EQ(juvenile_survival_probability(0.8, c, 500), 0.4444444444444445);
     EXPECT_EQ(juvenile_survival_probability(0.8, c, 1000), 0.3076923076923077);
@@ -238,19 +239,18 @@ TEST(LarvaJuvenil, DensityDependentProbability) {
     for (int i = 0; i < 500; ++i)
         if (uniform_draw(expected) <= p) ++survivors;
     rand_state rng = seeded_state(2);
-    EXPECT_EQ(larva_juvenil(500, 0.8, c, rng), survivors);
+    EXPECT_EQ(larva_juvenil(500, 0.8, c, rng, all_threads), survivors);
     EXPECT_EQ(rng, expected);
 }
 
 TEST(LarvaJuvenil, ZeroCarryingCapacityMakesEveryLarvaDie) {
-    parameter_set parameters;
-    parameters.max_juvenile_survival = 0.8;
-    parameters.carrying_capacity = 0;
-    halve_carrying_capacity(parameters);
-    const double c = competition_coefficient_of(parameters);
+    parameter_set answers;
+    answers.max_juvenile_survival = 0.8;
+    answers.carrying_capacity = 0;
+    const double c = derive_model_parameters(answers).competition_coefficient;
     EXPECT_TRUE(std::isinf(c));
     rand_state rng = seeded_state(4);
-    EXPECT_EQ(larva_juvenil(1000, 0.8, c, rng), 0);
+    EXPECT_EQ(larva_juvenil(1000, 0.8, c, rng, all_threads), 0);
 }
 
 }  // namespace

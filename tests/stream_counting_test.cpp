@@ -1,7 +1,8 @@
 // The fast counts against the plain step-by-step stream: the register jump,
-// the s3 orbit, and count_words_above on every SIMD level this processor
-// runs, cut at every boundary of its plan (the s3 tail, one cycle, the lane
-// passes, the parallel threshold), alone, chained and from several threads.
+// the s3 orbit, and count_words_above with every counting kernel (one test
+// instance each; those the processor lacks are skipped, and say so), cut at
+// every boundary of its plan (the s3 tail, one cycle, the lane passes, the
+// parallel threshold), alone, chained and from several threads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,21 +52,14 @@ std::uint32_t words_above(const stretch& s, std::uint32_t threshold) {
         std::count_if(s.words.begin(), s.words.end(), [&](std::uint32_t w) { return w > threshold; }));
 }
 
-std::vector<simd_level> supported_levels() {
-    std::vector<simd_level> levels;
-    for (simd_level level : {simd_level::scalar, simd_level::avx2, simd_level::avx512})
-        if (simd_level_supported(level)) levels.push_back(level);
-    return levels;
-}
+const count_kernel every_kernel[] = {count_kernel::scalar, count_kernel::avx2, count_kernel::avx512};
 
-const char* level_name(simd_level level) {
-    switch (level) {
-    case simd_level::scalar: return "scalar";
-    case simd_level::avx2: return "avx2";
-    case simd_level::avx512: return "avx512";
-    }
-    return "?";
-}
+}  // namespace
+
+// Test names and messages show the kernel by its name.
+void PrintTo(count_kernel kernel, std::ostream* out) { *out << kernel_name(kernel); }
+
+namespace {
 
 s3_orbit orbit_of(std::uint32_t s3) {
     s3_orbit orbit;
@@ -104,7 +98,7 @@ std::vector<named_start> stream_starts() {
 // pass of single cycles, and a first pass of several cycles a lane followed
 // by a second pass.
 std::vector<std::uint32_t> cut_counts(const s3_orbit& orbit) {
-    const std::uint32_t lanes = lanes_for(short_stretch, count_settings{simd_level::scalar, 1});
+    const std::uint32_t lanes = lanes_for(short_stretch, count_settings{count_kernel::scalar, 1});
     const std::uint32_t tail = orbit.tail;
     const std::uint32_t cycle = orbit.cycle;
     std::vector<std::uint32_t> counts = {0, 1, short_stretch - 1, short_stretch, short_stretch + 1};
@@ -218,16 +212,24 @@ TEST(S3Orbit, LaterWordsOfAStreamAreFoundInItsOrbit) {
     }
 }
 
-TEST(StreamCounting, SupportedLevels) {
-    EXPECT_TRUE(simd_level_supported(simd_level::scalar));
-    EXPECT_TRUE(simd_level_supported(best_simd_level()));
-    std::string tested;
-    for (simd_level level : supported_levels()) tested += std::string(level_name(level)) + " ";
-    RecordProperty("simd_levels", tested);
-    std::cout << "SIMD levels tested here: " << tested << "\n";
+TEST(StreamCounting, KernelNamesAndTheDefault) {
+    for (count_kernel kernel : every_kernel) EXPECT_EQ(kernel_named(kernel_name(kernel)), kernel);
+    EXPECT_EQ(kernel_named("sse"), std::nullopt);
+    EXPECT_TRUE(kernel_supported(count_kernel::scalar));
+    EXPECT_TRUE(kernel_supported(best_kernel()));
 }
 
-TEST(StreamCounting, EveryLevelMatchesThePlainStreamAtEveryCut) {
+// One instance per kernel; a kernel this processor cannot run is skipped.
+class KernelCounting : public ::testing::TestWithParam<count_kernel> {
+protected:
+    void SetUp() override {
+        if (!kernel_supported(GetParam()))
+            GTEST_SKIP() << "this processor lacks the instructions of the " << kernel_name(GetParam()) << " kernel";
+    }
+    count_settings on_threads(int threads) const { return {GetParam(), threads}; }
+};
+
+TEST_P(KernelCounting, MatchesThePlainStreamAtEveryCut) {
     for (const named_start& start : stream_starts()) {
         SCOPED_TRACE(start.name);
         const s3_orbit orbit = orbit_of(start.state.s3);
@@ -235,17 +237,17 @@ TEST(StreamCounting, EveryLevelMatchesThePlainStreamAtEveryCut) {
             SCOPED_TRACE(n);
             const stretch expected = take_words(start.state, n);
             for (std::uint32_t threshold : thresholds_for(expected))
-                for (simd_level level : supported_levels()) {
-                    SCOPED_TRACE(level_name(level));
-                    expect_count_matches(expected, start.state, threshold, count_settings{level, 1});
-                }
+                expect_count_matches(expected, start.state, threshold, on_threads(1));
         }
     }
 }
 
-TEST(StreamCounting, ThreadedCountsMatchAtThePassCuts) {
+TEST_P(KernelCounting, ThreadedCountsMatchAtThePassCuts) {
     // From parallel_stretch on the stretch is cut for several threads: many
-    // more lanes, in groups that the threads take in turn.
+    // more lanes, in groups that the threads take in turn. The scalar
+    // kernel, slow under the sanitizer, is left to the single-thread tests
+    // there.
+    if (sanitized && GetParam() != best_kernel()) GTEST_SKIP() << "the single-thread tests cover it here";
     struct stream {
         std::int32_t millisecond;
         std::uint64_t offset;  // past the tail, so the cuts fall where planned
@@ -257,7 +259,7 @@ TEST(StreamCounting, ThreadedCountsMatchAtThePassCuts) {
         const s3_orbit orbit = orbit_of(start.s3);
         ASSERT_EQ(orbit.tail, 0u);
         for (int threads : {2, 3}) {
-            const count_settings settings{best_simd_level(), threads};
+            const count_settings settings = on_threads(threads);
             const std::uint64_t pass = std::uint64_t{lanes_for(parallel_stretch, settings)} * orbit.cycle;
             const std::uint64_t whole = (parallel_stretch + pass - 1) / pass * pass;
             std::vector<std::uint64_t> counts = {parallel_stretch, whole};
@@ -265,19 +267,14 @@ TEST(StreamCounting, ThreadedCountsMatchAtThePassCuts) {
             for (std::uint64_t n : counts) {
                 SCOPED_TRACE(testing::Message() << "seed " << s.millisecond << " threads " << threads << " n " << n);
                 const stretch expected = take_words(start, static_cast<std::uint32_t>(n));
-                // The threads share out groups whatever the kernel; the
-                // scalar kernel, slow under the sanitizer, is left to the
-                // single-thread test there.
                 for (std::uint32_t threshold : thresholds_for(expected))
-                    for (simd_level level : supported_levels())
-                        if (!sanitized || level == best_simd_level())
-                            expect_count_matches(expected, start, threshold, count_settings{level, threads});
+                    expect_count_matches(expected, start, threshold, settings);
             }
         }
     }
 }
 
-TEST(StreamCounting, ManySeedsOffsetsCountsAndThresholds) {
+TEST_P(KernelCounting, ManySeedsOffsetsCountsAndThresholds) {
     // Streams picked at random: any of the 1000 seeds, an offset inside or
     // past the s3 tail, any count up to a few cycles, any threshold.
     std::mt19937 random(2024);
@@ -288,16 +285,14 @@ TEST(StreamCounting, ManySeedsOffsetsCountsAndThresholds) {
         const std::uint64_t offset = random() % 120000;
         const std::uint32_t n = static_cast<std::uint32_t>(random() % longest);
         const std::uint32_t threshold = random();
-        const simd_level level = supported_levels()[trial % supported_levels().size()];
-        SCOPED_TRACE(testing::Message() << "seed " << m << " offset " << offset << " n " << n << " "
-                                        << level_name(level));
+        SCOPED_TRACE(testing::Message() << "seed " << m << " offset " << offset << " n " << n);
         const rand_state start = stepped(seeded_state(m), offset);
         const stretch expected = take_words(start, n);
-        expect_count_matches(expected, start, threshold, count_settings{level, 1});
+        expect_count_matches(expected, start, threshold, on_threads(1));
     }
 }
 
-TEST(StreamCounting, ChainedCountsFollowOneStream) {
+TEST_P(KernelCounting, ChainedCountsFollowOneStream) {
     // One stream through its tail onto the cycle in calls of every size; the
     // orbit found for the first call serves all the later ones.
     std::mt19937 random(11);
@@ -308,14 +303,19 @@ TEST(StreamCounting, ChainedCountsFollowOneStream) {
         for (int call = 0; call < 24; ++call) {
             const std::uint32_t n = sizes[call % 8] + (random() % 5000);
             const std::uint32_t threshold = random();
-            const count_settings settings{supported_levels()[call % supported_levels().size()], 1 + call % 2};
             const stretch expected = take_words(plain, n);
             plain = expected.end;
-            ASSERT_EQ(count_words_above(n, threshold, fast, settings), words_above(expected, threshold)) << call;
+            ASSERT_EQ(count_words_above(n, threshold, fast, on_threads(1 + call % 2)), words_above(expected, threshold))
+                << call;
             ASSERT_EQ(fast, plain) << call;
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryKernel, KernelCounting, ::testing::ValuesIn(every_kernel),
+                         [](const ::testing::TestParamInfo<count_kernel>& info) {
+                             return std::string(kernel_name(info.param));
+                         });
 
 TEST(StreamCounting, AdvanceStreamMatchesStepping) {
     for (const named_start& start : stream_starts()) {
@@ -333,7 +333,8 @@ TEST(StreamCounting, AdvanceStreamMatchesStepping) {
 
 TEST(StreamCounting, ManyStreamsCountAtOnce) {
     // Threads that each own a stream, as an ensemble runs them: some ask for
-    // worker threads (and find them busy with another count), some not.
+    // workers of the pool (and may find them busy with another count), some
+    // not.
     constexpr int streams = sanitized ? 2 : 4;
     constexpr int calls = sanitized ? 2 : 6;
     std::vector<std::vector<std::uint32_t>> sizes(streams);
@@ -350,7 +351,7 @@ TEST(StreamCounting, ManyStreamsCountAtOnce) {
             rand_state state = seeded_state(100 + s);
             for (int c = 0; c < calls; ++c)
                 results[s].push_back(count_words_above(sizes[s][c], 0x9E3779B9u, state,
-                                                       count_settings{best_simd_level(), 1 + s % 2}));
+                                                       count_settings{best_kernel(), 1 + s % 2}));
             ends[s] = state;
         });
     for (std::thread& thread : threads) thread.join();
@@ -364,18 +365,6 @@ TEST(StreamCounting, ManyStreamsCountAtOnce) {
         }
         EXPECT_EQ(ends[s], plain) << s;
     }
-}
-
-TEST(StreamCounting, ThreadSetting) {
-    const int before = count_threads();
-    EXPECT_GE(before, 1);
-    set_count_threads(1);
-    EXPECT_EQ(count_threads(), 1);
-    EXPECT_EQ(count_settings{}.threads, 1);
-    set_count_threads(-3);
-    EXPECT_EQ(count_threads(), 1);
-    set_count_threads(before);
-    EXPECT_EQ(count_threads(), before);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "textio/error_report.hpp"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -79,12 +78,11 @@ void report_runtime_error(std::string_view message) {
 
 void report_system_error(int error_code) { report_runtime_error(system_text(error_code)); }
 
-void report_memory_exhaustion(std::string_view message) {
-    const int error_code = errno != 0 ? errno : ENOMEM;
+void report_memory_exhaustion(std::string_view system_text) {
     close_streams();
     write_locus();
-    write_message("Operating system error: " + system_text(error_code) + "\n");
-    write_message(message);
+    write_message("Operating system error: " + std::string(system_text) + "\n");
+    write_message("Memory allocation failed");
     write_message("\n");
     std::_Exit(exit_memory_exhaustion);
 }

@@ -46,7 +46,8 @@ std::string locus_text();
 [[noreturn]] void report_system_error(int error_code);
 
 // Every stream closed, then locus and traceback lines,
-// "Operating system error: <system text for errno>" and the message; status 1.
-[[noreturn]] void report_memory_exhaustion(std::string_view message);
+// "Operating system error: <system text>" and "Memory allocation failed";
+// status 1.
+[[noreturn]] void report_memory_exhaustion(std::string_view system_text);
 
 }  // namespace zemrath

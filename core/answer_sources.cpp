@@ -1,0 +1,67 @@
+// The ten answers read from elsewhere than the dialogue: a file, or one
+// answer's text.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "zemrath/answer_reader.hpp"
+
+namespace zemrath {
+
+namespace {
+
+// Closes the descriptor when the reader is done with it.
+struct descriptor {
+    int fd = -1;
+    explicit descriptor(int open_fd) : fd(open_fd) {}
+    descriptor(const descriptor&) = delete;
+    descriptor& operator=(const descriptor&) = delete;
+    ~descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+}  // namespace
+
+bool partial_answers::complete() const {
+    return std::all_of(given.begin(), given.end(), [](bool g) { return g; });
+}
+
+partial_answers read_answers_file(const std::string& path) {
+    const descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0)
+        throw error(error_code::read_failed, "cannot open answers file " + path + ": " + std::strerror(errno));
+    input_reader in = reader_over_descriptor(file.fd);
+    partial_answers answers;
+    for (std::size_t i = 0; i < answer_fields.size(); ++i) {
+        try {
+            scan_answer_field(in, answer_fields[i], answers.values);
+        } catch (const error& failure) {
+            if (failure.code() == error_code::end_of_input) break;
+            throw error(failure.code(), path + ": answer " + std::to_string(i + 1) + " (" +
+                                            std::string(answer_fields[i].name) + "): " + failure.what());
+        }
+        answers.given[i] = true;
+    }
+    return answers;
+}
+
+void read_answer_text(std::string_view text, std::size_t index, partial_answers& into) {
+    // A typed answer ends with Return.
+    input_reader in = reader_over_text(std::string(text) + '\n');
+    parameter_set values = into.values;
+    answer_kind kind = answer_kind::null_answer;
+    try {
+        kind = scan_answer_field(in, answer_fields.at(index), values);
+    } catch (const error& failure) {
+        if (failure.code() != error_code::end_of_input) throw;
+    }
+    if (kind == answer_kind::null_answer) throw error(error_code::bad_answer, "no number given");
+    into.values = values;
+    into.given[index] = true;
+}
+
+}  // namespace zemrath

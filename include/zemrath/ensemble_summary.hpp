@@ -1,0 +1,36 @@
+// What an ensemble's streams say together, generation by generation.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "zemrath/ensemble.hpp"
+#include "zemrath/statistics.hpp"
+
+namespace zemrath {
+
+struct generation_summary {
+    std::int32_t generation = 0;
+    column_summary embryos;
+    column_summary larvae;
+    column_summary adults;
+    // Share of streams with no adults in this generation. Without adults there
+    // are no embryos, so no larvae and no recruits: the stream stays empty.
+    double extinct_fraction = 0;
+    // Share of streams whose counts wrapped around 32 bits in this generation.
+    double wrapped_fraction = 0;
+};
+
+struct ensemble_summary {
+    std::vector<generation_summary> generations;  // one per row, from row 0
+    // Per stream (in seed order): the first generation with no adults, if any.
+    std::vector<std::optional<std::int32_t>> extinction_generation;
+    // Per stream: the first generation whose counts wrapped, if any.
+    std::vector<std::optional<std::int32_t>> first_wrapped_generation;
+};
+
+// Needs at least one stream.
+ensemble_summary summarise_ensemble(const ensemble_runs& runs);
+
+}  // namespace zemrath

@@ -1,0 +1,33 @@
+// The one error type of the library.
+//
+// Every failure the library can meet is thrown as a zemrath::error carrying a
+// code, on which callers branch, and a message for people. The library never
+// ends the process and never writes to the console: what to tell the user,
+// and how to end, is for the program that called it to decide.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace zemrath {
+
+enum class error_code {
+    bad_value,       // an argument the call cannot take (a seed outside 0 to 999, ...)
+    bad_answer,      // an answer that the prompts' number syntax cannot read
+    end_of_input,    // the input ended before an answer
+    read_failed,     // a read of the input failed, or a line was too long
+    write_failed,    // a file could not be created, written or put in place
+    out_of_memory,   // the memory for the age classes or the rows could not be had
+    cancelled,       // the caller asked the run to stop
+};
+
+class error : public std::runtime_error {
+public:
+    error(error_code code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    error_code code() const noexcept { return code_; }
+
+private:
+    error_code code_;
+};
+
+}  // namespace zemrath

@@ -1,0 +1,16 @@
+// The whole public interface of the simulation library.
+#pragma once
+
+#include "zemrath/answer_reader.hpp"
+#include "zemrath/count_kernel.hpp"
+#include "zemrath/ensemble.hpp"
+#include "zemrath/ensemble_summary.hpp"
+#include "zemrath/error.hpp"
+#include "zemrath/parameters.hpp"
+#include "zemrath/random_source.hpp"
+#include "zemrath/real_text.hpp"
+#include "zemrath/seed_list.hpp"
+#include "zemrath/statistics.hpp"
+#include "zemrath/stream.hpp"
+#include "zemrath/text_summary.hpp"
+#include "zemrath/version.hpp"
