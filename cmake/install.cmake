@@ -1,0 +1,45 @@
+# Installing: the two programs, the core library with its headers, a CMake
+# package (find_package(zemrath CONFIG) gives zemrath::core), a pkg-config
+# file, and a Debian package of all of it (cpack -G DEB).
+include(CMakePackageConfigHelpers)
+
+set(ZEMRATH_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/zemrath)
+
+install(TARGETS zemrath zemrath-ensemble RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS zemrath_core EXPORT zemrathTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/zemrath
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+  FILES_MATCHING PATTERN "*.hpp")
+install(FILES ${PROJECT_BINARY_DIR}/include/zemrath/version.hpp
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zemrath)
+
+install(EXPORT zemrathTargets NAMESPACE zemrath:: DESTINATION ${ZEMRATH_CMAKE_DIR})
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/zemrathConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/zemrathConfig.cmake
+  INSTALL_DESTINATION ${ZEMRATH_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/zemrathConfigVersion.cmake
+  COMPATIBILITY SameMinorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/zemrathConfig.cmake ${PROJECT_BINARY_DIR}/zemrathConfigVersion.cmake
+  DESTINATION ${ZEMRATH_CMAKE_DIR})
+
+# The pkg-config file finds its prefix from where it lies, so that the
+# installed tree can be moved (or packaged) as a whole.
+file(RELATIVE_PATH ZEMRATH_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/zemrath.pc.in ${PROJECT_BINARY_DIR}/zemrath.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/zemrath.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+set(CPACK_PACKAGE_NAME zemrath)
+set(CPACK_PACKAGE_VENDOR "The zemrath developers")
+set(CPACK_PACKAGE_CONTACT "The zemrath developers <zemrath@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_GENERATOR DEB)
+include(CPack)
