@@ -45,6 +45,7 @@ partial_answers read_answers_file(const std::string& path) {
                                             std::string(answer_fields[i].name) + "): " + failure.what());
         }
         answers.given[i] = true;
+        answers.texts[i] = in.line;
     }
     return answers;
 }
@@ -62,6 +63,7 @@ void read_answer_text(std::string_view text, std::size_t index, partial_answers&
     if (kind == answer_kind::null_answer) throw error(error_code::bad_answer, "no number given");
     into.values = values;
     into.given[index] = true;
+    into.texts[index] = text.substr(0, text.find('\n'));  // the line the reader saw
 }
 
 }  // namespace zemrath

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "cli/option_checks.hpp"
 #include "zemrath/answer_reader.hpp"
 #include "zemrath/seed_list.hpp"
 #include "zemrath/version.hpp"
@@ -46,13 +47,20 @@ constexpr std::string_view footer =
     "an option overrides the same answer in the answers file, and every parameter must be given\n"
     "one way or the other. Each stream's rows are those of ZEMRATH_SEED=<seed> zemrath.\n"
     "\n"
-    "Written to DIR, each file replaced whole: runs.csv (seed,generation,embryos,larvae,adults),\n"
-    "summary.csv (per generation: mean, population standard deviation, minimum, 5th, 25th, 50th,\n"
-    "75th and 95th percentile and maximum of each count, extinct_fraction, wrapped_fraction) and\n"
-    "report.svg (fan chart of adults and extinction per generation). A short summary goes to\n"
-    "standard output.\n"
+    "Written to DIR as one set, which replaces an earlier set only once every file of it is\n"
+    "complete: runs.csv (seed,generation,embryos,larvae,adults), summary.csv (per generation:\n"
+    "mean, population standard deviation, minimum, 5th, 25th, 50th, 75th and 95th percentile and\n"
+    "maximum of each count, extinct_fraction, wrapped_fraction), report.svg (fan chart of adults\n"
+    "and extinction per generation), run-answers.txt (the answers as given, for zemrath and\n"
+    "--answers) and run.toml (program, version, time, seeds, generations, command line). A short\n"
+    "summary goes to standard output.\n"
     "\n"
-    "Exit status: 0 done; 2 usage error (nothing written); 1 the runs or the files failed.";
+    "--identify FILE reads an output.txt written by zemrath and names the seeds whose stream\n"
+    "gives its rows with these answers; it writes nothing.\n"
+    "\n"
+    "Exit status: 0 done (or seeds found); 2 usage error, or --identify FILE is not a results\n"
+    "file (nothing written); 1 the runs or the files failed, or no stream gives the file's rows;\n"
+    "130, 143, 129 interrupted by SIGINT, SIGTERM, SIGHUP (the earlier files left as they were).";
 
 command_line_outcome usage_error(const std::string& message) {
     command_line_outcome outcome;
@@ -61,26 +69,39 @@ command_line_outcome usage_error(const std::string& message) {
     return outcome;
 }
 
+// A usage error found at this argument position; the earliest is reported.
+struct usage_problem {
+    int position = 0;
+    std::string message;
+};
+
 // The answers file first, then each option over it; every answer must be
-// given by one of them. Returns a one-line reason when they are not.
-std::optional<std::string> gather_parameters(const CLI::Option* answers_option, const std::string& answers_path,
-                                             const std::vector<CLI::Option*>& options,
-                                             const std::array<std::string, answer_fields.size()>& texts,
-                                             parameter_set& parameters) {
+// given by one of them.
+std::optional<usage_problem> gather_parameters(int argc, const char* const* argv, const CLI::Option* answers_option,
+                                               const std::string& answers_path,
+                                               const std::vector<CLI::Option*>& options,
+                                               const std::array<std::string, answer_fields.size()>& texts,
+                                               ensemble_request& request) {
     partial_answers partial;
     try {
         if (answers_option->count() > 0) partial = read_answers_file(answers_path);
     } catch (const error& failure) {
-        return failure.what();
+        return usage_problem{cli::option_position(argc, argv, "--answers"), failure.what()};
     }
+    std::optional<usage_problem> first;
     for (std::size_t i = 0; i < options.size(); ++i) {
         if (options[i]->count() == 0) continue;
+        const std::string name = parameter_option_name(i);
         try {
             read_answer_text(texts[i], i, partial);
         } catch (const error& failure) {
-            return parameter_option_name(i) + ": cannot read '" + texts[i] + "': " + failure.what();
+            const usage_problem problem{cli::option_position(argc, argv, name),
+                                        name + ": '" + texts[i] + "' is not a number the prompt would take (" +
+                                            failure.what() + ")"};
+            if (!first || problem.position < first->position) first = problem;
         }
     }
+    if (first) return first;
     std::string missing;
     std::size_t missing_count = 0;
     for (std::size_t i = 0; i < options.size(); ++i) {
@@ -88,9 +109,12 @@ std::optional<std::string> gather_parameters(const CLI::Option* answers_option, 
         missing += (missing.empty() ? "" : ", ") + parameter_option_name(i);
         ++missing_count;
     }
-    if (missing_count == 1) return "missing parameter " + missing + " (give it as an option or in --answers FILE)";
-    if (missing_count > 1) return "missing parameters " + missing + " (give them as options or in --answers FILE)";
-    parameters = partial.values;
+    if (missing_count == 1)
+        return usage_problem{argc, "missing parameter " + missing + " (give it as an option or in --answers FILE)"};
+    if (missing_count > 1)
+        return usage_problem{argc, "missing parameters " + missing + " (give them as options or in --answers FILE)"};
+    request.parameters = partial.values;
+    request.answer_texts = partial.texts;
     return std::nullopt;
 }
 
@@ -110,6 +134,9 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
         std::string(program_name)};
     app.footer(std::string(footer));
     app.set_version_flag("--version", std::string(program_name) + " " + std::string(zemrath::version));
+    // Unknown arguments are collected and reported here, before any missing
+    // option, so that a mistyped option is named as such.
+    app.allow_extras();
 
     std::string answers_path;
     const CLI::Option* answers_option = app.add_option("--answers", answers_path,
@@ -124,21 +151,25 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
                               ->group("Parameters"));
     }
     std::string seeds_text;
-    CLI::Option* seeds_option = app.add_option("--seeds", seeds_text,
+    const CLI::Option* seeds_option = app.add_option("--seeds", seeds_text,
                    "Streams to run, by seed 0 to 999: seeds and ranges such as 0-99,500 "
                    "(default: all 1000)")
         ->type_name("LIST");
-    int threads = 0;  // every core
-    app.add_option("--threads", threads, "Streams run at once, 1 to 1024 (default: every core)")
-        ->type_name("N")
-        ->check(CLI::Range(1, 1024));
+    std::string threads_text;
+    const CLI::Option* threads_option =
+        app.add_option("--threads", threads_text, "Streams run at once, 1 to 1024 (default: every core)")
+            ->type_name("N");
     std::string out_directory;
-    app.add_option("--out", out_directory, "Directory for the results, created if missing")
-        ->type_name("DIR")
-        ->required();
+    const CLI::Option* out_option =
+        app.add_option("--out", out_directory, "Directory for the results, created if missing")->type_name("DIR");
+    std::string identify_path;
+    const CLI::Option* identify_option =
+        app.add_option("--identify", identify_path,
+                       "A results file (output.txt) of zemrath: name the seeds that give its rows, write nothing")
+            ->type_name("FILE");
     bool no_runs = false;
-    app.add_flag("--no-runs", no_runs,
-                 "Write no runs.csv (an existing one is left as it is)");
+    const CLI::Option* no_runs_option =
+        app.add_flag("--no-runs", no_runs, "Write no runs.csv (an earlier one in DIR is removed with the set)");
     bool quiet = false;
     app.add_flag("--quiet", quiet, "Show no progress on standard error");
 
@@ -152,22 +183,58 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
         return usage_error(error.what());
     }
 
+    std::vector<std::string> known;
+    for (const CLI::Option* option : app.get_options()) known.push_back(option->get_name());
+    const std::vector<std::string> extras = app.remaining();
+    if (!extras.empty()) {
+        if (extras.front().starts_with("-")) return usage_error(cli::unknown_option_message(extras.front(), known));
+        return usage_error("unexpected argument '" + extras.front() + "' (every value follows its option)");
+    }
+
     command_line_outcome outcome;
     ensemble_request& request = outcome.request;
-    if (auto error = gather_parameters(answers_option, answers_path, options, texts, request.parameters))
-        return usage_error(*error);
-    if (seeds_option->count() == 0) {
-        request.seeds = all_seeds();
-    } else {
+    std::vector<usage_problem> problems;
+    const auto note = [&](std::string_view option, std::string message) {
+        problems.push_back({cli::option_position(argc, argv, option), std::move(message)});
+    };
+    if (auto problem = gather_parameters(argc, argv, answers_option, answers_path, options, texts, request))
+        problems.push_back(*problem);
+    request.seeds = all_seeds();
+    if (seeds_option->count() > 0) {
         std::string reason;
-        auto seeds = parse_seed_list(seeds_text, reason);
-        if (!seeds) return usage_error("--seeds: " + reason);
-        request.seeds = std::move(*seeds);
+        if (auto seeds = parse_seed_list(seeds_text, reason))
+            request.seeds = std::move(*seeds);
+        else
+            note("--seeds", "--seeds: " + reason);
     }
-    request.threads = threads;
+    if (threads_option->count() > 0) {
+        std::string reason;
+        if (auto threads = cli::whole_number_in_range(threads_text, 1, 1024, reason))
+            request.threads = *threads;
+        else
+            note("--threads", "--threads: " + reason);
+    }
+    if (identify_option->count() > 0) {
+        if (out_option->count() > 0) note("--out", "--out does not go with --identify, which writes nothing");
+        if (no_runs_option->count() > 0) note("--no-runs", "--no-runs does not go with --identify, which writes nothing");
+        if (identify_path.empty()) note("--identify", "--identify: the file name is empty");
+    } else if (out_option->count() == 0) {
+        problems.push_back({argc, "--out is required (the directory for the results)"});
+    } else if (out_directory.empty()) {
+        note("--out", "--out: the directory name is empty");
+    }
+    if (!problems.empty()) {
+        const auto first = std::min_element(problems.begin(), problems.end(),
+                                            [](const usage_problem& a, const usage_problem& b) {
+                                                return a.position < b.position;
+                                            });
+        return usage_error(first->message);
+    }
     request.out_directory = out_directory;
+    request.identify = identify_path;
     request.write_runs = !no_runs;
     request.quiet = quiet;
+    request.command.assign(argv, argv + argc);
     return outcome;
 }
 

@@ -1,8 +1,9 @@
 // The command line of zemrath-ensemble: the ten parameters (from an answers
-// file, from one option each, or both), the streams to run and where the
-// results go.
+// file, from one option each, or both), the streams to run, and where the
+// results go or which results file to identify.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -14,11 +15,14 @@ namespace zemrath::ensemble {
 
 struct ensemble_request {
     parameter_set parameters;      // as answered: carrying_capacity not yet halved
+    std::array<std::string, answer_fields.size()> answer_texts;  // each answer as it was given
     std::vector<std::int32_t> seeds;  // ascending, distinct, 0 to 999
     int threads = 0;               // 0: every core
     std::filesystem::path out_directory;
-    bool write_runs = true;        // false: no runs.csv
+    bool write_runs = true;        // false: no runs.csv (and an earlier one goes)
     bool quiet = false;            // no progress on standard error
+    std::filesystem::path identify;  // not empty: find the seeds of this results file instead
+    std::vector<std::string> command;  // the arguments, the program's name first
 };
 
 struct command_line_outcome {
@@ -33,7 +37,8 @@ std::string parameter_option_name(std::size_t answer_index);
 
 // Reads the command line. Nothing is written and no directory is created:
 // a usage error (unknown option, missing parameter, unreadable value, bad
-// seed list) comes back as one line that names the culprit.
+// seed list, empty directory name) comes back as one line that names the
+// first offending option on the command line.
 command_line_outcome parse_command_line(int argc, const char* const* argv);
 
 }  // namespace zemrath::ensemble

@@ -1,35 +1,41 @@
 #include "ensemble/result_files.hpp"
 
-#include <system_error>
-
-#include "ensemble/csv_tables.hpp"
-#include "ensemble/report_svg.hpp"
-#include "ensemble/staged_file.hpp"
+#include "results/csv_tables.hpp"
+#include "results/file_set.hpp"
+#include "results/provenance.hpp"
+#include "results/report_svg.hpp"
+#include "zemrath/seed_list.hpp"
 
 namespace zemrath::ensemble {
 
-std::optional<std::string> write_result_files(const ensemble_request& request,
-                                              const ensemble_runs& runs,
-                                              const ensemble_summary& summary) {
-    std::error_code error;
-    std::filesystem::create_directories(request.out_directory, error);
-    if (error)
-        return "cannot create directory " + request.out_directory.string() + ": " + error.message();
+namespace {
 
-    staged_file file;
+constexpr const char* runs_file_name = "runs.csv";
+
+results::provenance provenance_of(const ensemble_request& request) {
+    results::provenance run;
+    run.program = "zemrath-ensemble";
+    run.answers = request.answer_texts;
+    run.seeds = format_seed_list(request.seeds);
+    run.generations = request.parameters.generations;
+    run.command = request.command;
+    return run;
+}
+
+}  // namespace
+
+void write_result_files(const ensemble_request& request, const ensemble_runs& runs, const ensemble_summary& summary) {
+    results::file_set set(request.out_directory);
     if (request.write_runs) {
-        if (!stage_file(file, request.out_directory / "runs.csv")) return file.error;
-        write_runs_csv(file, runs);
-        if (!commit_staged(file)) return file.error;
+        results::staged_file& file = results::add_file(set, runs_file_name);
+        results::write_runs_csv(runs, results::sink_to(set, file));
     }
-    if (!stage_file(file, request.out_directory / "summary.csv")) return file.error;
-    write_summary_csv(file, summary);
-    if (!commit_staged(file)) return file.error;
-
-    if (!stage_file(file, request.out_directory / "report.svg")) return file.error;
-    staged_write(file, report_svg(runs, summary, request.parameters));
-    if (!commit_staged(file)) return file.error;
-    return std::nullopt;
+    results::write_summary_csv(summary, results::sink_to(set, results::add_file(set, "summary.csv")));
+    results::write_to(set, results::add_file(set, "report.svg"), results::report_svg(runs, summary, request.parameters));
+    const results::provenance run = provenance_of(request);
+    results::write_to(set, results::add_file(set, results::answers_file_name), results::answers_file_text(run));
+    results::write_to(set, results::add_file(set, results::record_file_name), results::record_file_text(run));
+    results::commit(set, request.write_runs ? std::vector<std::string>{} : std::vector<std::string>{runs_file_name});
 }
 
 }  // namespace zemrath::ensemble

@@ -1,9 +1,8 @@
-// The files of an ensemble in its output directory: runs.csv (unless not
-// wanted), summary.csv and report.svg, each replaced whole.
+// The files of an ensemble in its output directory, written as one set:
+// runs.csv (unless not wanted, and then an earlier one is removed),
+// summary.csv, report.svg, and the run's provenance (run-answers.txt and
+// run.toml).
 #pragma once
-
-#include <optional>
-#include <string>
 
 #include "ensemble/command_line.hpp"
 #include "zemrath/ensemble.hpp"
@@ -11,11 +10,9 @@
 
 namespace zemrath::ensemble {
 
-// Creates the directory if needed and writes the files. Returns a one-line
-// reason for the first failure; files already written stay, the failed one
-// and those after it keep their earlier contents.
-std::optional<std::string> write_result_files(const ensemble_request& request,
-                                              const ensemble_runs& runs,
-                                              const ensemble_summary& summary);
+// Writes the set in full and puts it in place; an earlier set stays whole
+// until then. Throws zemrath::error (write_failed, or cancelled on an
+// interruption) with the earlier set left as it was.
+void write_result_files(const ensemble_request& request, const ensemble_runs& runs, const ensemble_summary& summary);
 
 }  // namespace zemrath::ensemble

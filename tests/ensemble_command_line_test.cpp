@@ -121,18 +121,25 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheCulprit) {
         {all_options(), "--out"},
         {with(all_options(none, "", {9}), {"--out", "o"}), "missing parameter --generations"},
         {with(all_options(none, "", {0, 9}), {"--out", "o"}), "--embryo-larval-survival, --generations"},
-        {with(all_options(2, "abc"), {"--out", "o"}), "--adult-survival: cannot read 'abc'"},
-        {with(all_options(2, ","), {"--out", "o"}), "--adult-survival: cannot read ','"},
-        {with(all_options(9, "many"), {"--out", "o"}), "--generations: cannot read 'many'"},
-        {with(all_options(9, "1.5"), {"--out", "o"}), "--generations: cannot read '1.5'"},
-        {with(all_options(9, ""), {"--out", "o"}), "--generations: cannot read ''"},
-        {with(all_options(9, ","), {"--out", "o"}), "--generations: cannot read ','"},
+        {with(all_options(2, "abc"), {"--out", "o"}), "--adult-survival: 'abc' is not a number"},
+        {with(all_options(2, ","), {"--out", "o"}), "--adult-survival: ',' is not a number"},
+        {with(all_options(9, "many"), {"--out", "o"}), "--generations: 'many' is not a number"},
+        {with(all_options(9, "1.5"), {"--out", "o"}), "--generations: '1.5' is not a number"},
+        {with(all_options(9, ""), {"--out", "o"}), "--generations: '' is not a number"},
+        {with(all_options(9, ","), {"--out", "o"}), "--generations: ',' is not a number"},
         {with(all_options(), {"--out", "o", "--generations", "5"}), "--generations"},
         {with(all_options(), {"--out", "o", "--seeds", "5-2"}), "--seeds"},
         {with(all_options(), {"--out", "o", "--seeds", "1000"}), "--seeds"},
         {with(all_options(), {"--out", "o", "--seeds", ""}), "--seeds"},
-        {with(all_options(), {"--out", "o", "--threads", "0"}), "--threads"},
-        {with(all_options(), {"--out", "o", "--threads", "two"}), "--threads"},
+        {with(all_options(), {"--out", "o", "--threads", "0"}), "--threads: 0 is not from 1 to 1024"},
+        {with(all_options(), {"--out", "o", "--threads", "two"}), "--threads: 'two' is not a number"},
+        {with(all_options(), {"--out", ""}), "--out: the directory name is empty"},
+        {{"--bogus"}, "unknown option --bogus"},
+        {with(all_options(), {"--out", "o", "--seed", "5"}), "unknown option --seed (did you mean --seeds?)"},
+        {with(all_options(), {"--out", "o", "--thread=2"}), "unknown option --thread (did you mean --threads?)"},
+        {with(all_options(), {"--threads", "x", "--seeds", "5000", "--out", "o"}), "--threads: 'x'"},
+        {with(all_options(), {"--seeds", "5000", "--threads", "x", "--out", "o"}), "--seeds: '5000'"},
+        {with(all_options(), {"--identify", "output.txt", "--out", "o"}), "--out does not go with --identify"},
         {{"--answers", "/nonexistent/answers.txt", "--out", "o"}, "/nonexistent/answers.txt"},
         {{"--answers", bad_file, "--out", "o"}, "answer 4 (carrying_capacity)"},
     };
@@ -145,12 +152,21 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheCulprit) {
     }
 }
 
+TEST(CommandLine, VersionNeedsNothingElse) {
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--version"},
+                                                       std::vector<std::string>{"--seeds", "5", "--version"}}) {
+        const auto outcome = parse(arguments);
+        ASSERT_EQ(outcome.kind, command_line_outcome::version);
+        EXPECT_TRUE(outcome.text.starts_with("zemrath-ensemble 0.")) << outcome.text;
+    }
+}
+
 TEST(CommandLine, HelpDescribesEveryOptionWithItsPrompt) {
     const auto outcome = parse({"--help"});
     ASSERT_EQ(outcome.kind, command_line_outcome::help);
     for (std::size_t i = 0; i < answer_fields.size(); ++i)
         EXPECT_NE(outcome.text.find(parameter_option_name(i)), std::string::npos) << i;
-    for (const char* text : {"--answers", "--seeds", "--threads", "--out", "--no-runs", "--quiet",
+    for (const char* text : {"--answers", "--seeds", "--threads", "--out", "--no-runs", "--quiet", "--identify",
                              "Carrying capacity (Eq. (1))", "Time of this simulation (in generation units)",
                              "Maximal reproduction age (integer number)"})
         EXPECT_NE(outcome.text.find(text), std::string::npos) << text;

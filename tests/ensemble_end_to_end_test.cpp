@@ -62,11 +62,12 @@ TEST(EnsembleEndToEnd, AllStreamsRunAndEveryFileParses) {
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
     EXPECT_EQ(result.standard_error, "");  // no progress when standard error is a file
 
-    // Exactly the three files: nothing temporary left behind.
+    // Exactly the set: nothing temporary left behind.
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(out)) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"report.svg", "runs.csv", "summary.csv"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"report.svg", "run-answers.txt", "run.toml", "runs.csv", "summary.csv"}));
 
     // runs.csv: every stream, in seed order, every generation from 0.
     const auto runs = lines_of(runner::read_file(out / "runs.csv"));
@@ -126,14 +127,14 @@ TEST(EnsembleEndToEnd, AllStreamsRunAndEveryFileParses) {
     EXPECT_EQ(text[3], "wrapped counts: none");
 }
 
-TEST(EnsembleEndToEnd, NoRunsLeavesAnEarlierRunsFileAlone) {
+TEST(EnsembleEndToEnd, NoRunsRemovesTheRunsFileOfAnEarlierSet) {
     const auto out = runner::make_scratch_directory();
-    std::ofstream(out / "runs.csv") << "kept\n";
+    std::ofstream(out / "runs.csv") << "from another parameter set\n";
     auto arguments = parameter_arguments(out);
     for (const char* more : {"--no-runs", "--seeds", "0-9", "--threads", "2", "--quiet"}) arguments.push_back(more);
     const auto result = runner::run_program(runner::make_ensemble_run(arguments));
     ASSERT_EQ(result.exit_status, 0) << result.standard_error;
-    EXPECT_EQ(runner::read_file(out / "runs.csv"), "kept\n");
+    EXPECT_FALSE(std::filesystem::exists(out / "runs.csv"));
     EXPECT_EQ(lines_of(runner::read_file(out / "summary.csv")).size(), 1u + generations + 1);
     EXPECT_EQ(lines_of(result.standard_output).at(0), "streams run: 10 (seeds 0-9), generations: 12");
 }

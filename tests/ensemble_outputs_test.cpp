@@ -1,16 +1,19 @@
-// What the ensemble writes: files replaced whole, the two tables, the figure's
-// axes and labels, and the progress line.
+// What the ensemble writes: a set of files that replaces an earlier set
+// whole, the two tables, the provenance, the figure's axes and labels, and
+// the progress line.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "ensemble/csv_tables.hpp"
-#include "ensemble/progress.hpp"
-#include "ensemble/report_svg.hpp"
-#include "ensemble/staged_file.hpp"
 #include "program_runner.hpp"
+#include "results/csv_tables.hpp"
+#include "results/file_set.hpp"
+#include "results/progress.hpp"
+#include "results/provenance.hpp"
+#include "results/report_svg.hpp"
+#include "zemrath/answer_reader.hpp"
 
-namespace zemrath::ensemble {
+namespace zemrath::results {
 namespace {
 
 namespace runner = zemrath::testing;
@@ -20,27 +23,80 @@ std::size_t entries_in(const std::filesystem::path& directory) {
                                                   std::filesystem::directory_iterator()));
 }
 
-TEST(StagedFile, ReplacesTheTargetOnlyWhenCommitted) {
+TEST(FileSet, ReplacesTheEarlierSetOnlyWhenCommitted) {
     const auto directory = runner::make_scratch_directory();
-    const auto target = directory / "table.csv";
-    std::ofstream(target) << "earlier\n";
-    staged_file file;
-    ASSERT_TRUE(stage_file(file, target)) << file.error;
-    staged_write(file, "a,b\n");
-    staged_write(file, std::string(3 << 20, 'x'));  // several pieces for the system
-    EXPECT_EQ(runner::read_file(target), "earlier\n");  // not yet
-    EXPECT_EQ(entries_in(directory), 2u);
-    ASSERT_TRUE(commit_staged(file)) << file.error;
-    EXPECT_EQ(runner::read_file(target), "a,b\n" + std::string(3 << 20, 'x'));
-    EXPECT_EQ(entries_in(directory), 1u);  // no temporary file left
-    EXPECT_NE(std::filesystem::status(target).permissions() & std::filesystem::perms::owner_read,
+    std::ofstream(directory / "table.csv") << "earlier table\n";
+    std::ofstream(directory / "stale.csv") << "earlier stale\n";
+    std::ofstream(directory / "other.txt") << "not ours\n";
+    {
+        file_set set(directory);
+        write_to(set, add_file(set, "table.csv"), "a,b\n");
+        staged_file& big = add_file(set, "figure.svg");
+        write_to(set, big, std::string(3 << 20, 'x'));  // several pieces for the system
+        EXPECT_EQ(runner::read_file(directory / "table.csv"), "earlier table\n");  // not yet
+        EXPECT_EQ(entries_in(directory), 5u);                                      // three files, two temporary
+        commit(set, {"stale.csv"});
+    }
+    EXPECT_EQ(runner::read_file(directory / "table.csv"), "a,b\n");
+    EXPECT_EQ(runner::read_file(directory / "figure.svg"), std::string(3 << 20, 'x'));
+    EXPECT_FALSE(std::filesystem::exists(directory / "stale.csv"));
+    EXPECT_EQ(runner::read_file(directory / "other.txt"), "not ours\n");
+    EXPECT_EQ(entries_in(directory), 3u);  // no temporary file left
+    EXPECT_NE(std::filesystem::status(directory / "table.csv").permissions() & std::filesystem::perms::owner_read,
               std::filesystem::perms::none);
 }
 
-TEST(StagedFile, MissingDirectoryIsAnErrorNamingTheTarget) {
-    staged_file file;
-    EXPECT_FALSE(stage_file(file, "/nonexistent-directory/summary.csv"));
-    EXPECT_NE(file.error.find("/nonexistent-directory/summary.csv"), std::string::npos) << file.error;
+TEST(FileSet, AnAbandonedSetLeavesTheEarlierOneAndNoTemporaryFile) {
+    const auto directory = runner::make_scratch_directory();
+    std::ofstream(directory / "table.csv") << "earlier\n";
+    {
+        file_set set(directory);
+        write_to(set, add_file(set, "table.csv"), std::string(3 << 20, 'y'));
+        add_file(set, "summary.csv");
+    }  // left without commit, as a failure or an interruption leaves it
+    EXPECT_EQ(runner::read_file(directory / "table.csv"), "earlier\n");
+    EXPECT_EQ(entries_in(directory), 1u);
+}
+
+TEST(FileSet, DirectoryProblemsAreFoundBeforeAnyWork) {
+    const auto directory = runner::make_scratch_directory();
+    prepare_directory(directory / "new" / "deeper");
+    EXPECT_TRUE(std::filesystem::is_directory(directory / "new" / "deeper"));
+    EXPECT_EQ(entries_in(directory / "new" / "deeper"), 0u);  // the probe is gone
+
+    std::ofstream(directory / "plain-file") << "x";
+    for (const std::filesystem::path& bad : {directory / "plain-file" / "out", std::filesystem::path()}) {
+        try {
+            prepare_directory(bad);
+            ADD_FAILURE() << "prepared " << bad;
+        } catch (const error& failure) {
+            EXPECT_NE(failure.code(), error_code::cancelled);
+            EXPECT_NE(std::string(failure.what()).find(bad.empty() ? "empty" : bad.string()), std::string::npos)
+                << failure.what();
+        }
+    }
+}
+
+TEST(Provenance, AnswersFileReadsBackToTheSameAnswers) {
+    provenance run;
+    run.program = "zemrath-ensemble";
+    run.answers = {"0.013", "0.8", "5.d-1", "4e2", "2", ".5", "0.1  the weight", "4", "1", "2*50"};
+    run.seeds = "0-9,500";
+    run.generations = 50;
+    run.command = {"zemrath-ensemble", "--answers", "a b.txt"};
+    const auto path = runner::make_scratch_directory() / answers_file_name;
+    std::ofstream(path, std::ios::binary) << answers_file_text(run);
+    const partial_answers back = read_answers_file(path.string());
+    EXPECT_TRUE(back.complete());
+    EXPECT_EQ(back.texts, run.answers);
+    EXPECT_EQ(back.values.adult_survival, 0.5);
+    EXPECT_EQ(back.values.generations, 50);
+    EXPECT_TRUE(answers_file_text(run).ends_with("2*50\n\n"));  // the closing wait's line
+
+    const std::string record = record_file_text(run);
+    for (const char* text : {"program = 'zemrath-ensemble'", "seeds = '0-9,500'", "generations = 50",
+                             "'a b.txt'", "weight_at_one_year = '0.1  the weight'", "version = ", "time = "})
+        EXPECT_NE(record.find(text), std::string::npos) << text << " in\n" << record;
 }
 
 ensemble_runs two_streams() {
@@ -52,13 +108,10 @@ ensemble_runs two_streams() {
     return runs;
 }
 
-std::string written(void (*write)(staged_file&, const ensemble_runs&), const ensemble_runs& runs) {
-    const auto target = runner::make_scratch_directory() / "out.csv";
-    staged_file file;
-    EXPECT_TRUE(stage_file(file, target));
-    write(file, runs);
-    EXPECT_TRUE(commit_staged(file));
-    return runner::read_file(target);
+std::string written(void (*write)(const ensemble_runs&, const text_sink&), const ensemble_runs& runs) {
+    std::string text;
+    write(runs, [&text](std::string_view piece) { text += piece; });
+    return text;
 }
 
 TEST(CsvTables, RunsAreOneLinePerStreamAndGeneration) {
@@ -68,8 +121,8 @@ TEST(CsvTables, RunsAreOneLinePerStreamAndGeneration) {
 }
 
 TEST(CsvTables, SummaryHasEveryStatisticOfEveryCount) {
-    const auto summary_of = [](staged_file& file, const ensemble_runs& runs) {
-        write_summary_csv(file, summarise_ensemble(runs));
+    const auto summary_of = [](const ensemble_runs& runs, const text_sink& sink) {
+        write_summary_csv(summarise_ensemble(runs), sink);
     };
     const std::string text = written(summary_of, two_streams());
     const std::string header = text.substr(0, text.find('\n'));
@@ -152,4 +205,4 @@ TEST(Progress, LineAndDurations) {
 }
 
 }  // namespace
-}  // namespace zemrath::ensemble
+}  // namespace zemrath::results

@@ -1,6 +1,7 @@
 #include "program_runner.hpp"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,7 +48,7 @@ program_run make_ensemble_run(std::vector<std::string> arguments, std::filesyste
     return run;
 }
 
-program_result run_program(const program_run& run) {
+started_program start_program(const program_run& run) {
     const auto directory = run.directory.empty() ? make_scratch_directory() : run.directory;
     const auto scratch = make_scratch_directory();
     const auto input_path = scratch / "stdin";
@@ -78,6 +79,11 @@ program_result run_program(const program_run& run) {
             if (::pipe(ends) != 0) ::_exit(127);
             ::close(ends[0]);
             ::dup2(ends[1], 1);
+        } else if (run.output == output_target::full) {
+            const int full = ::open("/dev/full", O_WRONLY);
+            if (full < 0) ::_exit(127);
+            ::dup2(full, 1);
+            ::close(full);
         } else {
             ::close(1);
         }
@@ -98,12 +104,21 @@ program_result run_program(const program_run& run) {
             ::setenv("ZEMRATH_SEED", run.seed->c_str(), 1);
         else
             ::unsetenv("ZEMRATH_SEED");
+        if (run.unprivileged && ::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 ||
+                                                     ::setuid(65534) != 0))
+            ::_exit(127);
         ::execv(run.program.c_str(), argv.data());
         ::_exit(127);
     }
+    return {child, scratch};
+}
+
+program_result finish_program(const started_program& started) {
+    const auto output_path = started.scratch / "stdout";
+    const auto error_path = started.scratch / "stderr";
     int status = 0;
     rusage usage{};
-    ::wait4(child, &status, 0, &usage);
+    ::wait4(started.pid, &status, 0, &usage);
 
     program_result result;
     result.standard_output = read_file(output_path);
@@ -111,9 +126,11 @@ program_result run_program(const program_run& run) {
     if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     result.max_resident_kilobytes = usage.ru_maxrss;
-    std::filesystem::remove_all(scratch);
+    std::filesystem::remove_all(started.scratch);
     return result;
 }
+
+program_result run_program(const program_run& run) { return finish_program(start_program(run)); }
 
 std::string read_file(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

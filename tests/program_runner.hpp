@@ -24,6 +24,7 @@ enum class output_target {
     file,         // captured
     broken_pipe,  // a pipe whose reading end is closed: every write fails
     closed,       // no descriptor 1 at all
+    full,         // /dev/full: every write fails with "No space left on device"
 };
 
 struct program_run {
@@ -36,6 +37,7 @@ struct program_run {
     output_target output = output_target::file;
     std::vector<std::string> arguments = {};  // after the program name
     std::string program = ZEMRATH_PROGRAM_PATH;
+    bool unprivileged = false;              // run as user and group 65534 when the tests run as root
 };
 
 // The five header lines every results file begins with, byte for byte.
@@ -70,6 +72,15 @@ program_run make_run(std::string input, std::optional<std::string> seed = "0",
 program_run make_ensemble_run(std::vector<std::string> arguments, std::filesystem::path directory = {});
 
 program_result run_program(const program_run& run);
+
+// A program started and not yet waited for, so that a test can act on it
+// while it runs (send it a signal, watch its files).
+struct started_program {
+    int pid = -1;
+    std::filesystem::path scratch;  // its captured streams
+};
+started_program start_program(const program_run& run);
+program_result finish_program(const started_program& started);
 
 // Whether the program under test was built with the address sanitizer, which
 // cannot run under an address-space limit.

@@ -95,6 +95,10 @@ void put_back_char(input_reader& in, int c);
 struct partial_answers {
     parameter_set values{};
     std::array<bool, answer_fields.size()> given{};
+    // Each given answer's text as it was given: its line of the file, or the
+    // text read by read_answer_text. Fed back to the reader, it gives the
+    // same value.
+    std::array<std::string, answer_fields.size()> texts{};
 
     bool complete() const;
 };

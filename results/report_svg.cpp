@@ -1,4 +1,4 @@
-#include "ensemble/report_svg.hpp"
+#include "results/report_svg.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +9,7 @@
 #include "zemrath/real_text.hpp"
 #include "zemrath/seed_list.hpp"
 
-namespace zemrath::ensemble {
+namespace zemrath::results {
 
 namespace {
 
@@ -312,4 +312,4 @@ std::string report_svg(const ensemble_runs& runs, const ensemble_summary& summar
     return svg;
 }
 
-}  // namespace zemrath::ensemble
+}  // namespace zemrath::results

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-namespace zemrath::ensemble {
+namespace zemrath::results {
 
 // "7 s", "2 min 05 s", "1 h 02 min": whole seconds, largest units first.
 std::string format_duration(double seconds);
@@ -22,4 +22,4 @@ void clear_progress_line();
 // Whether standard error is a terminal.
 bool progress_wanted();
 
-}  // namespace zemrath::ensemble
+}  // namespace zemrath::results

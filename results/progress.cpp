@@ -1,4 +1,4 @@
-#include "ensemble/progress.hpp"
+#include "results/progress.hpp"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace zemrath::ensemble {
+namespace zemrath::results {
 
 std::string format_duration(double seconds) {
     const long total = std::lround(std::max(seconds, 0.0));
@@ -49,4 +49,4 @@ void clear_progress_line() {
 
 bool progress_wanted() { return ::isatty(STDERR_FILENO) == 1; }
 
-}  // namespace zemrath::ensemble
+}  // namespace zemrath::results

@@ -10,7 +10,7 @@
 #include "zemrath/ensemble_summary.hpp"
 #include "zemrath/parameters.hpp"
 
-namespace zemrath::ensemble {
+namespace zemrath::results {
 
 // answers: the parameters as given (carrying capacity not halved).
 std::string report_svg(const ensemble_runs& runs, const ensemble_summary& summary,
@@ -33,4 +33,4 @@ axis_ticks round_axis(double low, double high, int ticks, double min_step);
 // ("12k", "1.5M"); fractions with up to two decimals.
 std::string tick_label(double value);
 
-}  // namespace zemrath::ensemble
+}  // namespace zemrath::results
