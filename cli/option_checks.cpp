@@ -24,20 +24,24 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+std::optional<std::string> closest_name(std::string_view given, const std::vector<std::string>& known) {
+    std::optional<std::string> closest;
+    std::size_t best = 3;
+    for (const std::string& name : known) {
+        const bool prefix = given.size() > 3 && (name.starts_with(given) || given.starts_with(name));
+        const std::size_t distance = prefix ? 1 : edit_distance(given, name);
+        if (distance < best) {
+            best = distance;
+            closest = name;
+        }
+    }
+    return closest;
+}
+
 std::string unknown_option_message(std::string_view given, const std::vector<std::string>& known) {
     const std::string_view name = given.substr(0, given.find('='));
     std::string message = "unknown option " + std::string(name);
-    const std::string* closest = nullptr;
-    std::size_t best = 3;
-    for (const std::string& option : known) {
-        const bool prefix = name.size() > 3 && (option.starts_with(name) || name.starts_with(option));
-        const std::size_t distance = prefix ? 1 : edit_distance(name, option);
-        if (distance < best) {
-            best = distance;
-            closest = &option;
-        }
-    }
-    if (closest != nullptr) message += " (did you mean " + *closest + "?)";
+    if (const auto closest = closest_name(name, known)) message += " (did you mean " + *closest + "?)";
     return message;
 }
 

@@ -30,24 +30,37 @@ bool partial_answers::complete() const {
     return std::all_of(given.begin(), given.end(), [](bool g) { return g; });
 }
 
-partial_answers read_answers_file(const std::string& path) {
-    const descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0)
-        throw error(error_code::read_failed, "cannot open answers file " + path + ": " + std::strerror(errno));
-    input_reader in = reader_over_descriptor(file.fd);
+namespace {
+
+partial_answers read_answers(input_reader& in, std::string_view name) {
     partial_answers answers;
     for (std::size_t i = 0; i < answer_fields.size(); ++i) {
         try {
             scan_answer_field(in, answer_fields[i], answers.values);
         } catch (const error& failure) {
             if (failure.code() == error_code::end_of_input) break;
-            throw error(failure.code(), path + ": answer " + std::to_string(i + 1) + " (" +
+            throw error(failure.code(), std::string(name) + ": answer " + std::to_string(i + 1) + " (" +
                                             std::string(answer_fields[i].name) + "): " + failure.what());
         }
         answers.given[i] = true;
         answers.texts[i] = in.line;
     }
     return answers;
+}
+
+}  // namespace
+
+partial_answers read_answers_file(const std::string& path) {
+    const descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0)
+        throw error(error_code::read_failed, "cannot open answers file " + path + ": " + std::strerror(errno));
+    input_reader in = reader_over_descriptor(file.fd);
+    return read_answers(in, path);
+}
+
+partial_answers read_answers_text(std::string_view text, std::string_view name) {
+    input_reader in = reader_over_text(text);
+    return read_answers(in, name);
 }
 
 void read_answer_text(std::string_view text, std::size_t index, partial_answers& into) {

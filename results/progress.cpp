@@ -35,10 +35,12 @@ std::string progress_line(std::size_t done, std::size_t total, double elapsed_se
 
 // Carriage return and erase-to-end-of-line keep it to one terminal line.
 void show_progress_line(std::size_t done, std::size_t total, double elapsed_seconds) {
-    std::string text = "\r";
-    text += progress_line(done, total, elapsed_seconds);
-    text += "\x1b[K";
-    std::fputs(text.c_str(), stderr);
+    show_status_line(progress_line(done, total, elapsed_seconds));
+}
+
+void show_status_line(const std::string& text) {
+    const std::string line = "\r" + text + "\x1b[K";
+    std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
 }
 

@@ -1,4 +1,4 @@
-// Progress of an ensemble run, for a person watching a terminal.
+// Progress of a long run, for a person watching a terminal.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +15,9 @@ std::string progress_line(std::size_t done, std::size_t total, double elapsed_se
 
 // Rewrites the terminal line on standard error with progress_line.
 void show_progress_line(std::size_t done, std::size_t total, double elapsed_seconds);
+
+// Rewrites the terminal line on standard error with this text.
+void show_status_line(const std::string& text);
 
 // Erases that line again.
 void clear_progress_line();

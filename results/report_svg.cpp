@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "results/svg_plot.hpp"
 #include "zemrath/parameters.hpp"
 #include "zemrath/real_text.hpp"
 #include "zemrath/seed_list.hpp"
@@ -24,43 +25,6 @@ constexpr std::string_view band_90_colour = "#c6dbef";
 constexpr std::string_view band_50_colour = "#6baed6";
 constexpr std::string_view median_colour = "#08306b";
 constexpr std::string_view stream_colour = "#525252";
-constexpr std::string_view extinct_colour = "#b2182b";
-constexpr std::string_view grid_colour = "#e3e3e3";
-constexpr std::string_view axis_colour = "#444444";
-
-// A plot area and the values at its edges; ticks at multiples of each step.
-struct frame {
-    double left, right, top, bottom;
-    axis_ticks x, y;
-};
-
-double x_at(const frame& f, double value) {
-    return f.left + (value - f.x.low) / (f.x.high - f.x.low) * (f.right - f.left);
-}
-
-double y_at(const frame& f, double value) {
-    return f.bottom - (value - f.y.low) / (f.y.high - f.y.low) * (f.bottom - f.top);
-}
-
-// Coordinates to a tenth of a pixel keep the file small.
-std::string coordinate(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-}
-
-void add_text(std::string& svg, double x, double y, std::string_view content,
-              std::string_view attributes) {
-    svg += "<text x=\"" + coordinate(x) + "\" y=\"" + coordinate(y) + "\" " +
-           std::string(attributes) + ">" + std::string(content) + "</text>\n";
-}
-
-void add_line(std::string& svg, double x1, double y1, double x2, double y2, std::string_view colour,
-              double width) {
-    svg += "<line x1=\"" + coordinate(x1) + "\" y1=\"" + coordinate(y1) + "\" x2=\"" +
-           coordinate(x2) + "\" y2=\"" + coordinate(y2) + "\" stroke=\"" + std::string(colour) +
-           "\" stroke-width=\"" + coordinate(width) + "\"/>\n";
-}
 
 // One value per generation of the summary, as points of the frame.
 template <typename Value>
@@ -71,42 +35,6 @@ std::string points_of(const frame& f, const std::vector<generation_summary>& gen
     return points;
 }
 
-// Ticks at the multiples of the step inside the axis.
-std::vector<double> tick_values(const axis_ticks& axis) {
-    std::vector<double> values;
-    const double first = std::ceil(axis.low / axis.step - 1e-9);
-    // Adding 0 turns a negative zero into a plain one, which prints without a sign.
-    for (double k = first; k * axis.step <= axis.high + axis.step * 1e-9; ++k)
-        values.push_back(k * axis.step + 0.0);
-    return values;
-}
-
-std::string percent_label(double share) { return real_text(std::round(share * 100)) + "%"; }
-
-void add_grid(std::string& svg, const frame& f, bool percent_y) {
-    for (double v : tick_values(f.y)) {
-        const double y = y_at(f, v);
-        add_line(svg, f.left, y, f.right, y, grid_colour, 1);
-        add_text(svg, f.left - 8, y + 4, percent_y ? percent_label(v) : tick_label(v),
-                 "text-anchor=\"end\" font-size=\"12\" fill=\"#333\"");
-    }
-    for (double v : tick_values(f.x)) {
-        const double x = x_at(f, v);
-        add_line(svg, x, f.bottom, x, f.bottom + 5, axis_colour, 1);
-        add_text(svg, x, f.bottom + 19, tick_label(v), "text-anchor=\"middle\" font-size=\"12\" fill=\"#333\"");
-    }
-    add_line(svg, f.left, f.top, f.left, f.bottom, axis_colour, 1);
-    add_line(svg, f.left, f.bottom, f.right, f.bottom, axis_colour, 1);
-}
-
-void add_axis_title(std::string& svg, const frame& f, std::string_view title) {
-    const double x = 30;
-    const double y = (f.top + f.bottom) / 2;
-    svg += "<text x=\"" + coordinate(x) + "\" y=\"" + coordinate(y) +
-           "\" transform=\"rotate(-90 " + coordinate(x) + " " + coordinate(y) +
-           ")\" text-anchor=\"middle\" font-size=\"14\" fill=\"#222\">" + std::string(title) + "</text>\n";
-}
-
 // A band between two statistics of the adults, as one closed polygon.
 void add_band(std::string& svg, const frame& f, const std::vector<generation_summary>& generations,
               double column_summary::*lower, double column_summary::*upper, std::string_view colour) {
@@ -114,28 +42,6 @@ void add_band(std::string& svg, const frame& f, const std::vector<generation_sum
     std::vector<generation_summary> backwards(generations.rbegin(), generations.rend());
     points += points_of(f, backwards, [&](const generation_summary& g) { return g.adults.*lower; });
     svg += "<polygon points=\"" + points + "\" fill=\"" + std::string(colour) + "\" stroke=\"none\"/>\n";
-}
-
-// The legend entries in one row; a swatch is a filled box or a line.
-struct legend_entry {
-    std::string_view colour;
-    bool box;
-    double line_width;
-    std::string label;
-};
-
-void add_legend(std::string& svg, double y, const std::vector<legend_entry>& entries) {
-    double x = plot_left;
-    for (const legend_entry& entry : entries) {
-        if (entry.box)
-            svg += "<rect x=\"" + coordinate(x) + "\" y=\"" + coordinate(y - 10) +
-                   "\" width=\"24\" height=\"12\" fill=\"" + std::string(entry.colour) + "\"/>\n";
-        else
-            add_line(svg, x, y - 4, x + 24, y - 4, entry.colour, entry.line_width);
-        add_text(svg, x + 30, y, entry.label, "font-size=\"13\" fill=\"#222\"");
-        // An average glyph of this size is about 7 pixels wide.
-        x += 30 + 7.0 * static_cast<double>(entry.label.size()) + 22;
-    }
 }
 
 // "name value" for each answer, in prompt order.
@@ -149,17 +55,6 @@ std::vector<std::string> parameter_items(const parameter_set& answers) {
         items.push_back(name + " " + value);
     }
     return items;
-}
-
-// The items joined with middle dots, broken into lines of about `width` characters.
-std::vector<std::string> caption_lines(const std::vector<std::string>& items, std::size_t width) {
-    std::vector<std::string> lines(1);
-    for (const std::string& item : items) {
-        if (!lines.back().empty() && lines.back().size() + item.size() + 3 > width) lines.emplace_back();
-        if (!lines.back().empty()) lines.back() += " \u00b7 ";
-        lines.back() += item;
-    }
-    return lines;
 }
 
 std::size_t streams_with(const std::vector<std::optional<std::int32_t>>& generations) {
@@ -178,34 +73,6 @@ std::vector<std::size_t> sample_streams(std::size_t streams) {
     }
     for (std::size_t i = 0; i < most; ++i) chosen.push_back(i * (streams - 1) / (most - 1));
     return chosen;
-}
-
-axis_ticks round_axis(double low, double high, int ticks, double min_step) {
-    const double span = high > low ? high - low : min_step;
-    const double raw = span / ticks;
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    const double scaled = raw / magnitude;
-    const double factor = scaled <= 1 ? 1 : scaled <= 2 ? 2 : scaled <= 5 ? 5 : 10;
-    const double step = std::max(factor * magnitude, min_step);
-    axis_ticks axis{std::min(0.0, std::floor(low / step) * step), std::ceil(high / step) * step, step};
-    if (axis.high <= axis.low) axis.high = axis.low + step;
-    return axis;
-}
-
-std::string tick_label(double value) {
-    const double size = std::fabs(value);
-    char text[32];
-    if (size >= 1e9)
-        std::snprintf(text, sizeof text, "%gG", value / 1e9);
-    else if (size >= 1e6)
-        std::snprintf(text, sizeof text, "%gM", value / 1e6);
-    else if (size >= 1e4)
-        std::snprintf(text, sizeof text, "%gk", value / 1e3);
-    else if (value == std::round(value))
-        std::snprintf(text, sizeof text, "%.0f", value);
-    else
-        std::snprintf(text, sizeof text, "%.2g", value);
-    return text;
 }
 
 std::string report_svg(const ensemble_runs& runs, const ensemble_summary& summary,
@@ -237,12 +104,7 @@ std::string report_svg(const ensemble_runs& runs, const ensemble_summary& summar
     const std::size_t lines_below = caption.size() + (wrapped > 0 ? 1 : 0);
     const double page_height = caption_top + caption_line * static_cast<double>(lines_below) + 24;
 
-    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + coordinate(page_width) +
-           "\" height=\"" + coordinate(page_height) + "\" viewBox=\"0 0 " + coordinate(page_width) +
-           " " + coordinate(page_height) +
-           "\" font-family=\"DejaVu Sans, Helvetica, Arial, sans-serif\">\n";
-    svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+    std::string svg = svg_document_start(page_width, page_height);
 
     const std::string streams = std::to_string(runs.seeds.size());
     add_text(svg, plot_left, 36,
@@ -256,7 +118,7 @@ std::string report_svg(const ensemble_runs& runs, const ensemble_summary& summar
     std::string sample_seeds;
     for (std::size_t k : samples)
         sample_seeds += (sample_seeds.empty() ? "" : ", ") + std::to_string(runs.seeds[k]);
-    add_legend(svg, 86,
+    add_legend(svg, plot_left, 86,
                {{band_90_colour, true, 0, "5th\u201395th percentile"},
                 {band_50_colour, true, 0, "25th\u201375th percentile"},
                 {median_colour, false, 2.5, "median"},

@@ -111,6 +111,9 @@ struct partial_answers {
 // bad_answer naming the file, the answer and its field for an unreadable one.
 partial_answers read_answers_file(const std::string& path);
 
+// The same for the text of such a file; messages name it by `name`.
+partial_answers read_answers_text(std::string_view text, std::string_view name);
+
 // Reads answer `index` from text as if it had been typed at its prompt and
 // marks it given. A null answer is refused (bad_answer, "no number given"):
 // a value given any other way than at the prompt must be a number. On

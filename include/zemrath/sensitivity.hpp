@@ -1,0 +1,55 @@
+// Sensitivity of the outcomes to the varied parameters: the effects of one
+// parameter at a time, and variance-based (Sobol) indices with bootstrap
+// confidence intervals.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <vector>
+
+#include "zemrath/design.hpp"
+#include "zemrath/outcomes.hpp"
+
+namespace zemrath {
+
+// For a one-at-a-time design: an outcome at the base point and at a varied
+// parameter's lowest and highest value, the others at base.
+struct one_at_a_time_effect {
+    std::size_t parameter = 0;  // index into the design's varied parameters
+    std::size_t outcome = 0;    // index into outcome_columns
+    double low_value = 0;
+    double high_value = 0;
+    double at_base = 0;
+    double at_low = 0;
+    double at_high = 0;
+};
+
+// Every parameter's effect on every outcome, parameters in design order,
+// outcomes in column order. outcomes holds one entry per point of the
+// design.
+std::vector<one_at_a_time_effect> one_at_a_time_effects(const experiment_design& design,
+                                                         std::span<const point_outcomes> outcomes);
+
+// For a Sobol design: the first-order index (the share of an outcome's
+// variance that the parameter explains alone) and the total-order index
+// (its share with all its interactions), each with the 2.5th to 97.5th
+// percentile interval of `resamples` bootstrap resamples of the rows.
+// Indices of an outcome without variance, or with a missing value at some
+// point, are not a number.
+struct sobol_index {
+    std::size_t parameter = 0;
+    std::size_t outcome = 0;
+    double first_order = 0;
+    double first_order_low = 0;
+    double first_order_high = 0;
+    double total_order = 0;
+    double total_order_low = 0;
+    double total_order_high = 0;
+};
+
+inline constexpr int default_resamples = 1000;
+
+std::vector<sobol_index> sobol_indices(const experiment_design& design, std::span<const point_outcomes> outcomes,
+                                       int resamples = default_resamples);
+
+}  // namespace zemrath

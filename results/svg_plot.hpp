@@ -1,0 +1,75 @@
+// Plotting in SVG: the few primitives the tools' figures are drawn with,
+// so that every figure of the project shares its look (fonts, colours,
+// axes of round numbers, grids, legends).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zemrath::results {
+
+inline constexpr std::string_view extinct_colour = "#b2182b";
+inline constexpr std::string_view grid_colour = "#e3e3e3";
+inline constexpr std::string_view axis_colour = "#444444";
+
+// An axis of round numbers: 0 or below, up to at least `high`, in steps of
+// 1, 2 or 5 times a power of ten (at least min_step), about `ticks` steps.
+struct axis_ticks {
+    double low = 0;
+    double high = 0;
+    double step = 0;
+};
+axis_ticks round_axis(double low, double high, int ticks, double min_step);
+
+// A tick label: whole numbers as they are up to 9999, then with k, M or G
+// ("12k", "1.5M"); fractions with up to two decimals.
+std::string tick_label(double value);
+
+// A plot area and the values at its edges; ticks at multiples of each step.
+struct frame {
+    double left, right, top, bottom;
+    axis_ticks x, y;
+};
+
+double x_at(const frame& f, double value);
+double y_at(const frame& f, double value);
+
+// Coordinates to a tenth of a pixel keep the files small.
+std::string coordinate(double value);
+
+// The XML prologue, the svg element and a white page.
+std::string svg_document_start(double width, double height);
+
+void add_text(std::string& svg, double x, double y, std::string_view content, std::string_view attributes);
+void add_line(std::string& svg, double x1, double y1, double x2, double y2, std::string_view colour, double width);
+void add_rectangle(std::string& svg, double x, double y, double width, double height, std::string_view fill,
+                   std::string_view attributes = {});
+
+// Ticks at the multiples of the step inside the axis.
+std::vector<double> tick_values(const axis_ticks& axis);
+
+// "25%" for 0.25.
+std::string percent_label(double share);
+
+// Horizontal grid lines with labels on the left, ticks below, and the two
+// axis lines. percent_y labels the y axis as shares.
+void add_grid(std::string& svg, const frame& f, bool percent_y);
+
+// A title along the left of the frame.
+void add_axis_title(std::string& svg, const frame& f, std::string_view title);
+
+// The legend entries in one row from x; a swatch is a filled box or a line.
+struct legend_entry {
+    std::string_view colour;
+    bool box;
+    double line_width;
+    std::string label;
+};
+void add_legend(std::string& svg, double x, double y, const std::vector<legend_entry>& entries);
+
+// The items joined with middle dots, broken into lines of about `width`
+// characters.
+std::vector<std::string> caption_lines(const std::vector<std::string>& items, std::size_t width);
+
+}  // namespace zemrath::results

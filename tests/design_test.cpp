@@ -1,0 +1,227 @@
+// Experiment designs: the points of every kind in their order, the values of
+// ranges, the sampling fixed by its seed, the checks; and the sensitivity
+// estimators on functions whose indices are known.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "zemrath/design.hpp"
+#include "zemrath/sensitivity.hpp"
+
+namespace zemrath {
+namespace {
+
+constexpr std::size_t adult_survival = 2;
+constexpr std::size_t carrying_capacity = 3;
+constexpr std::size_t max_reproduction_age = 7;
+constexpr std::size_t generations = 9;
+
+varied_parameter listed(std::size_t answer, std::vector<double> values) {
+    varied_parameter v;
+    v.answer = answer;
+    v.values = std::move(values);
+    return v;
+}
+
+varied_parameter ranged(std::size_t answer, double from, double to, std::int32_t points = 0,
+                        value_scale scale = value_scale::linear) {
+    varied_parameter v;
+    v.answer = answer;
+    v.from = from;
+    v.to = to;
+    v.points = points;
+    v.scale = scale;
+    return v;
+}
+
+experiment_design design_of(design_kind kind, std::vector<varied_parameter> varied, std::int32_t samples = 0,
+                            std::uint64_t seed = 1) {
+    experiment_design d;
+    d.base.adult_survival = 0.5;
+    d.base.carrying_capacity = 1000;
+    d.base.max_reproduction_age = 4;
+    d.base.generations = 50;
+    d.kind = kind;
+    d.varied = std::move(varied);
+    d.samples = samples;
+    d.sample_seed = seed;
+    return d;
+}
+
+TEST(Design, RangesAreEvenlySpacedWithTheirEnds) {
+    EXPECT_EQ(parameter_values(ranged(adult_survival, 0.3, 0.6, 4)), (std::vector<double>{0.3, 0.4, 0.5, 0.6}));
+    EXPECT_EQ(parameter_values(ranged(carrying_capacity, 10, 1000, 3, value_scale::log)),
+              (std::vector<double>{10, 100, 1000}));
+    EXPECT_EQ(parameter_values(ranged(adult_survival, 0.25, 0.75, 1)), (std::vector<double>{0.25}));
+    // Whole numbers for an integer answer, rounded to the nearest.
+    EXPECT_EQ(parameter_values(ranged(max_reproduction_age, 1, 4, 5)), (std::vector<double>{1, 2, 3, 3, 4}));
+}
+
+TEST(Design, GridVariesTheFirstParameterSlowest) {
+    const auto points = design_points(design_of(
+        design_kind::grid, {listed(carrying_capacity, {100, 400, 1600}), ranged(adult_survival, 0.3, 0.6, 4)}));
+    ASSERT_EQ(points.size(), 12u);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        EXPECT_EQ(points[i].carrying_capacity, (std::vector<double>{100, 400, 1600})[i / 4]) << i;
+        EXPECT_EQ(points[i].adult_survival, (std::vector<double>{0.3, 0.4, 0.5, 0.6})[i % 4]) << i;
+        EXPECT_EQ(points[i].generations, 50);
+    }
+}
+
+TEST(Design, OneAtATimeIsTheBaseThenEachParameterAlone) {
+    const auto points = design_points(
+        design_of(design_kind::one_at_a_time, {listed(carrying_capacity, {100, 400}), listed(generations, {10, 20, 30})}));
+    ASSERT_EQ(points.size(), 6u);
+    EXPECT_EQ(points[0].carrying_capacity, 1000);
+    EXPECT_EQ(points[0].generations, 50);
+    EXPECT_EQ(points[1].carrying_capacity, 100);
+    EXPECT_EQ(points[2].carrying_capacity, 400);
+    for (std::size_t i : {1u, 2u}) EXPECT_EQ(points[i].generations, 50);
+    for (std::size_t i : {3u, 4u, 5u}) {
+        EXPECT_EQ(points[i].carrying_capacity, 1000);
+        EXPECT_EQ(points[i].generations, static_cast<std::int32_t>(10 * (i - 2)));
+    }
+}
+
+TEST(Design, LatinHypercubeFillsEveryStratumOnceAndFollowsItsSeed) {
+    const experiment_design design = design_of(
+        design_kind::latin_hypercube,
+        {ranged(adult_survival, 0.2, 0.6), ranged(carrying_capacity, 10, 1e5, 0, value_scale::log),
+         listed(max_reproduction_age, {1, 2, 3, 4, 5, 6, 7, 8})},
+        8, 42);
+    const auto points = design_points(design);
+    ASSERT_EQ(points.size(), 8u);
+    std::set<int> survival_strata, capacity_strata;
+    std::multiset<std::int32_t> ages;
+    for (const parameter_set& p : points) {
+        survival_strata.insert(static_cast<int>((p.adult_survival - 0.2) / 0.05));
+        capacity_strata.insert(static_cast<int>((std::log10(p.carrying_capacity) - 1) / 0.5));
+        ages.insert(p.max_reproduction_age);
+    }
+    EXPECT_EQ(survival_strata.size(), 8u);
+    EXPECT_EQ(capacity_strata.size(), 8u);
+    EXPECT_EQ(ages, (std::multiset<std::int32_t>{1, 2, 3, 4, 5, 6, 7, 8}));  // each value once
+
+    EXPECT_EQ(design_points(design)[3].adult_survival, points[3].adult_survival);  // the same seed, the same points
+    experiment_design other = design;
+    other.sample_seed = 43;
+    EXPECT_NE(design_points(other)[3].adult_survival, points[3].adult_survival);
+}
+
+TEST(Design, SobolRowsAreAThenBThenAWithOneColumnOfB) {
+    const experiment_design design =
+        design_of(design_kind::sobol, {ranged(adult_survival, 0.2, 0.6), ranged(generations, 10, 100)}, 16, 7);
+    const auto points = design_points(design);
+    ASSERT_EQ(points.size(), 16u * 4);
+    for (std::size_t i = 0; i < 16; ++i) {
+        const parameter_set& a = points[i];
+        const parameter_set& b = points[16 + i];
+        EXPECT_EQ(points[32 + i].adult_survival, b.adult_survival);
+        EXPECT_EQ(points[32 + i].generations, a.generations);
+        EXPECT_EQ(points[48 + i].adult_survival, a.adult_survival);
+        EXPECT_EQ(points[48 + i].generations, b.generations);
+        EXPECT_GE(a.generations, 10);
+        EXPECT_LE(a.generations, 100);
+    }
+}
+
+TEST(Design, ChecksNameTheParameter) {
+    struct case_t {
+        experiment_design design;
+        const char* message;
+    };
+    const case_t cases[] = {
+        {design_of(design_kind::grid, {}), "no parameter is varied"},
+        {design_of(design_kind::grid, {ranged(adult_survival, 0.6, 0.3, 4)}), "adult_survival: the range runs from above"},
+        {design_of(design_kind::grid, {ranged(adult_survival, 0.3, 0.6, 0)}), "adult_survival: a range needs at least 1 point"},
+        {design_of(design_kind::grid, {ranged(carrying_capacity, 0, 10, 3, value_scale::log)}),
+         "carrying_capacity: a log scale needs ends above 0"},
+        {design_of(design_kind::grid, {listed(generations, {10, 12.5})}), "generations: takes whole numbers only"},
+        {design_of(design_kind::grid, {ranged(generations, 0.5, 10, 3)}), "generations: takes whole numbers only"},
+        {design_of(design_kind::grid, {listed(generations, {1}), listed(generations, {2})}), "generations: is varied twice"},
+        {design_of(design_kind::latin_hypercube, {ranged(adult_survival, 0.3, 0.6)}, 1), "samples must be 2 or more"},
+    };
+    for (const case_t& c : cases) {
+        try {
+            design_points(c.design);
+            ADD_FAILURE() << "accepted: " << c.message;
+        } catch (const error& failure) {
+            EXPECT_EQ(failure.code(), error_code::bad_value);
+            EXPECT_EQ(std::string(failure.what()).find(c.message), 0u) << failure.what();
+        }
+    }
+}
+
+// Outcomes made from the points' own values, so that the indices are known.
+template <typename Function>
+std::vector<point_outcomes> outcomes_by(const std::vector<parameter_set>& points, Function f) {
+    std::vector<point_outcomes> outcomes;
+    for (const parameter_set& p : points) {
+        point_outcomes o;
+        o.extinct_fraction = f(p.adult_survival, p.fecundity_rate);
+        o.adults_mean = 7;  // no variance at all: no index
+        o.median_extinction_generation = std::nan("");
+        outcomes.push_back(o);
+    }
+    return outcomes;
+}
+
+TEST(Sensitivity, SobolIndicesOfAnAdditiveFunction) {
+    // Y = x1 + 2 x2 with x uniform on [0, 1]: the variances are 1/12 and
+    // 4/12, so the first- and total-order indices are 0.2 and 0.8.
+    const experiment_design design = design_of(
+        design_kind::sobol, {ranged(adult_survival, 0, 1), ranged(8 /* fecundity_rate */, 0, 1)}, 4000, 3);
+    const auto points = design_points(design);
+    const auto indices =
+        sobol_indices(design, outcomes_by(points, [](double x1, double x2) { return x1 + 2 * x2; }), 200);
+    const double expected[] = {0.2, 0.8};
+    for (const sobol_index& i : indices) {
+        if (i.outcome == 0) {
+            EXPECT_NEAR(i.first_order, expected[i.parameter], 0.05) << i.parameter;
+            EXPECT_NEAR(i.total_order, expected[i.parameter], 0.05) << i.parameter;
+            EXPECT_LE(i.first_order_low, i.first_order);
+            EXPECT_GE(i.first_order_high, i.first_order);
+            EXPECT_LT(i.first_order_high - i.first_order_low, 0.2);
+        } else if (i.outcome == 1 || i.outcome == 5) {
+            EXPECT_TRUE(std::isnan(i.first_order) && std::isnan(i.total_order)) << i.outcome;
+        }
+    }
+}
+
+TEST(Sensitivity, SobolIndicesSeeInteractions) {
+    // Y = x1 x2 on [0, 1]^2: each alone explains 3/7 of the variance, each
+    // with the interaction 4/7.
+    const experiment_design design = design_of(
+        design_kind::sobol, {ranged(adult_survival, 0, 1), ranged(8 /* fecundity_rate */, 0, 1)}, 4000, 9);
+    const auto indices = sobol_indices(
+        design, outcomes_by(design_points(design), [](double x1, double x2) { return x1 * x2; }), 0);
+    for (const sobol_index& i : indices) {
+        if (i.outcome != 0) continue;
+        EXPECT_NEAR(i.first_order, 3.0 / 7, 0.05);
+        EXPECT_NEAR(i.total_order, 4.0 / 7, 0.05);
+    }
+}
+
+TEST(Sensitivity, OneAtATimeEffectsTakeTheLowestAndHighestValues) {
+    const experiment_design design = design_of(
+        design_kind::one_at_a_time, {listed(adult_survival, {0.7, 0.1, 0.4}), listed(8 /* fecundity_rate */, {2, 3})});
+    const auto points = design_points(design);
+    const auto outcomes = outcomes_by(points, [](double x1, double x2) { return x1 + 10 * x2; });
+    const auto effects = one_at_a_time_effects(design, outcomes);
+    ASSERT_EQ(effects.size(), 2 * outcome_columns.size());
+    const one_at_a_time_effect& survival = effects[0];
+    EXPECT_EQ(survival.low_value, 0.1);
+    EXPECT_EQ(survival.high_value, 0.7);
+    EXPECT_DOUBLE_EQ(survival.at_base, 0.5);  // base: survival 0.5, fecundity 0
+    EXPECT_DOUBLE_EQ(survival.at_low, 0.1);
+    EXPECT_DOUBLE_EQ(survival.at_high, 0.7);
+    const one_at_a_time_effect& fecundity = effects[outcome_columns.size()];
+    EXPECT_EQ(fecundity.parameter, 1u);
+    EXPECT_DOUBLE_EQ(fecundity.at_low, 0.5 + 20);
+    EXPECT_DOUBLE_EQ(fecundity.at_high, 0.5 + 30);
+    EXPECT_THROW(one_at_a_time_effects(design, std::span(outcomes).first(3)), error);
+}
+
+}  // namespace
+}  // namespace zemrath
