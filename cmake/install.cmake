@@ -5,7 +5,7 @@ include(CMakePackageConfigHelpers)
 
 set(ZEMRATH_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/zemrath)
 
-install(TARGETS zemrath zemrath-ensemble RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS zemrath zemrath-ensemble zemrath-sweep RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS zemrath_core EXPORT zemrathTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}

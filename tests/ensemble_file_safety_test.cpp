@@ -99,7 +99,11 @@ bool temporary_file_appears(const std::filesystem::path& directory, std::string_
 }
 
 TEST(EnsembleFileSafety, InterruptionWhileWritingLeavesTheEarlierSet) {
-    const std::pair<int, int> signals[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    // The sanitized program takes long to run the streams before it writes:
+    // there one signal stands for the three, which take the same path.
+    const std::vector<std::pair<int, int>> signals =
+        runner::program_is_sanitized ? std::vector<std::pair<int, int>>{{SIGTERM, 143}}
+                                     : std::vector<std::pair<int, int>>{{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
     for (const auto& [signal, status] : signals) {
         SCOPED_TRACE(signal);
         const auto out = runner::make_scratch_directory() / "out";

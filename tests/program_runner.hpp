@@ -71,6 +71,9 @@ program_run make_run(std::string input, std::optional<std::string> seed = "0",
 // ZEMRATH_SEED.
 program_run make_ensemble_run(std::vector<std::string> arguments, std::filesystem::path directory = {});
 
+// The same for zemrath-sweep.
+program_run make_sweep_run(std::vector<std::string> arguments, std::filesystem::path directory = {});
+
 program_result run_program(const program_run& run);
 
 // A program started and not yet waited for, so that a test can act on it

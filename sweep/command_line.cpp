@@ -1,0 +1,130 @@
+#include "sweep/command_line.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include "cli/option_checks.hpp"
+#include "zemrath/version.hpp"
+
+namespace zemrath::sweep {
+
+namespace {
+
+constexpr std::string_view program_name = "zemrath-sweep";
+
+constexpr std::string_view footer =
+    "An experiment runs every point of its design (a parameter set each) with every selected\n"
+    "stream, exactly as zemrath-ensemble would, and writes to DIR as one set: points.csv,\n"
+    "summary.csv, outcomes.csv, sensitivity.csv (one-at-a-time and sobol designs) and sweep.svg.\n"
+    "Each finished point is kept in DIR/work, so running the same command again computes only\n"
+    "the missing points; SIGINT and SIGTERM stop after the current point (status 130, 143).\n"
+    "Shards (--shard K/N, every N-th point from K) may run at once on machines sharing DIR;\n"
+    "'zemrath-sweep merge DIR' then writes the files from the kept points.\n"
+    "\n"
+    "Exit status: 0 done; 2 usage error or a bad experiment file (nothing written); 1 the runs\n"
+    "or the files failed, or points are missing at a merge.";
+
+command_line_outcome usage_error(const std::string& message) {
+    command_line_outcome outcome;
+    outcome.kind = command_line_outcome::usage_error;
+    outcome.text = std::string(program_name) + ": " + message;
+    return outcome;
+}
+
+std::vector<std::string> names_of(const CLI::App& app) {
+    std::vector<std::string> names;
+    for (const CLI::Option* option : app.get_options()) names.push_back(option->get_name());
+    return names;
+}
+
+// "K/N" with 0 <= K < N.
+bool parse_shard(const std::string& text, sweep_request& request, std::string& reason) {
+    const std::size_t slash = text.find('/');
+    std::string ignored;
+    const auto k = cli::whole_number_in_range(text.substr(0, slash), 0, 1000000, ignored);
+    const auto n = slash == std::string::npos ? std::nullopt
+                                              : cli::whole_number_in_range(text.substr(slash + 1), 1, 1000000, ignored);
+    if (!k || !n || *k >= *n) {
+        reason = "'" + text + "' is not a shard K/N with 0 <= K < N";
+        return false;
+    }
+    request.shard = *k;
+    request.shards = *n;
+    return true;
+}
+
+}  // namespace
+
+command_line_outcome parse_command_line(int argc, const char* const* argv) {
+    CLI::App app{"Parameter sweeps and sensitivity analysis of zemrath over every random stream.",
+                 std::string(program_name)};
+    app.footer(std::string(footer));
+    app.set_version_flag("--version", std::string(program_name) + " " + std::string(zemrath::version));
+    app.require_subcommand(0, 1);
+
+    sweep_request request;
+    CLI::App* run = app.add_subcommand("run", "Run an experiment (or one shard of it) into DIR");
+    run->allow_extras();
+    std::string experiment_file;
+    run->add_option("experiment", experiment_file, "The experiment file (TOML)")->type_name("EXPERIMENT.toml");
+    std::string out;
+    const CLI::Option* out_option = run->add_option("--out", out, "Directory for the results")->type_name("DIR");
+    std::string threads_text;
+    const CLI::Option* threads_option =
+        run->add_option("--threads", threads_text, "Threads for the streams, 1 to 1024 (default: every core)")
+            ->type_name("N");
+    std::string shard_text;
+    const CLI::Option* shard_option =
+        run->add_option("--shard", shard_text, "Run only shard K of N: points K, K + N, K + 2N, ...")->type_name("K/N");
+    run->add_flag("--restart", request.restart, "Discard the points that DIR keeps from another experiment");
+    run->add_flag("--quiet", request.quiet, "Show no progress on standard error");
+
+    CLI::App* merge = app.add_subcommand("merge", "Write the files of DIR from the points its shards kept");
+    merge->allow_extras();
+    std::string merge_directory;
+    merge->add_option("directory", merge_directory, "The output directory of the shards")->type_name("DIR");
+    merge->add_flag("--quiet", request.quiet, "Show no progress on standard error");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        return {command_line_outcome::help, {}, app.help()};
+    } catch (const CLI::CallForVersion&) {
+        return {command_line_outcome::version, {}, app.version() + "\n"};
+    } catch (const CLI::ParseError& error) {
+        return usage_error(error.what());
+    }
+
+    command_line_outcome outcome;
+    if (merge->parsed()) {
+        const std::vector<std::string> extras = merge->remaining();
+        if (!extras.empty()) return usage_error(cli::unknown_option_message(extras.front(), names_of(*merge)));
+        if (merge_directory.empty()) return usage_error("merge needs the output directory of the shards");
+        request.command = sweep_request::merge;
+        request.out_directory = merge_directory;
+        outcome.request = request;
+        return outcome;
+    }
+    if (!run->parsed()) return usage_error("give a command: run EXPERIMENT.toml --out DIR, or merge DIR (see --help)");
+    const std::vector<std::string> extras = run->remaining();
+    if (!extras.empty()) {
+        const std::string& extra = extras.front();
+        if (extra.starts_with("-")) return usage_error(cli::unknown_option_message(extra, names_of(*run)));
+        return usage_error("unexpected argument '" + extra + "'");
+    }
+    if (experiment_file.empty()) return usage_error("run needs an experiment file");
+    std::string reason;
+    if (threads_option->count() > 0) {
+        const auto threads = cli::whole_number_in_range(threads_text, 1, 1024, reason);
+        if (!threads) return usage_error("--threads: " + reason);
+        request.threads = *threads;
+    }
+    if (shard_option->count() > 0 && !parse_shard(shard_text, request, reason)) return usage_error("--shard: " + reason);
+    if (out_option->count() == 0) return usage_error("--out is required (the directory for the results)");
+    if (out.empty()) return usage_error("--out: the directory name is empty");
+    request.experiment_file = experiment_file;
+    request.out_directory = out;
+    outcome.request = request;
+    return outcome;
+}
+
+}  // namespace zemrath::sweep

@@ -1,0 +1,30 @@
+// The command line of zemrath-sweep:
+//   zemrath-sweep run EXPERIMENT.toml --out DIR [--threads N] [--shard K/N] [--restart] [--quiet]
+//   zemrath-sweep merge DIR [--quiet]
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace zemrath::sweep {
+
+struct sweep_request {
+    enum command_t { run, merge } command = run;
+    std::filesystem::path experiment_file;  // run
+    std::filesystem::path out_directory;    // run: --out; merge: its argument
+    int threads = 0;                         // 0: every core
+    int shard = 0;                           // this shard, 0 to shards - 1
+    int shards = 1;
+    bool restart = false;
+    bool quiet = false;
+};
+
+struct command_line_outcome {
+    enum kind_t { go, help, version, usage_error } kind = go;
+    sweep_request request;
+    std::string text;  // help or version text, or the one-line usage error
+};
+
+command_line_outcome parse_command_line(int argc, const char* const* argv);
+
+}  // namespace zemrath::sweep

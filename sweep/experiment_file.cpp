@@ -1,0 +1,279 @@
+#include "sweep/experiment_file.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include <toml++/toml.h>
+
+#include "cli/option_checks.hpp"
+#include "zemrath/answer_reader.hpp"
+#include "zemrath/seed_list.hpp"
+
+namespace zemrath::sweep {
+
+namespace {
+
+// Where a problem is: the file, the line and the key.
+struct location {
+    const std::string* file = nullptr;
+    std::uint32_t line = 0;
+    std::string key;
+};
+
+[[noreturn]] void fail(const location& at, const std::string& reason) {
+    throw error(error_code::bad_value, *at.file + ":" + std::to_string(at.line) + ": " + at.key + ": " + reason);
+}
+
+location at_node(const std::string& file, const toml::node& node, std::string key) {
+    return {&file, node.source().begin.line, std::move(key)};
+}
+
+// The keys of a table in the order the file gives them.
+std::vector<std::pair<const toml::key*, const toml::node*>> in_file_order(const toml::table& table) {
+    std::vector<std::pair<const toml::key*, const toml::node*>> entries;
+    for (const auto& [key, node] : table) entries.emplace_back(&key, &node);
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return std::pair(a.first->source().begin.line, a.first->source().begin.column) <
+               std::pair(b.first->source().begin.line, b.first->source().begin.column);
+    });
+    return entries;
+}
+
+void only_known_keys(const std::string& file, const toml::table& table, const std::string& prefix,
+                     const std::vector<std::string>& known) {
+    for (const auto& [key, node] : in_file_order(table)) {
+        const std::string name(key->str());
+        if (std::find(known.begin(), known.end(), name) != known.end()) continue;
+        std::string reason = "unknown key";
+        if (const auto closest = cli::closest_name(name, known)) reason += " (did you mean " + *closest + "?)";
+        fail({&file, key->source().begin.line, prefix + name}, reason);
+    }
+}
+
+std::vector<std::string> parameter_keys() {
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < answer_fields.size(); ++i) keys.push_back(parameter_key(i));
+    return keys;
+}
+
+std::size_t parameter_named(const location& at, std::string_view name) {
+    for (std::size_t i = 0; i < answer_fields.size(); ++i)
+        if (parameter_key(i) == name) return i;
+    std::string reason = "no parameter of that name";
+    if (const auto closest = cli::closest_name(name, parameter_keys())) reason += " (did you mean " + *closest + "?)";
+    fail(at, reason);
+}
+
+// A value of a parameter: a number, or a string in the prompts' answer
+// syntax. Stored into `into`.
+void read_parameter_value(const location& at, const toml::node& node, std::size_t answer, partial_answers& into) {
+    const bool integer = answer_fields[answer].integer != nullptr;
+    if (const auto* text = node.as_string()) {
+        try {
+            read_answer_text(text->get(), answer, into);
+        } catch (const error& failure) {
+            fail(at, "cannot read '" + text->get() + "': " + failure.what());
+        }
+        return;
+    }
+    double value = 0;
+    if (const auto* whole = node.as_integer()) {
+        value = static_cast<double>(whole->get());
+        if (integer && (whole->get() < -2147483647 || whole->get() > 2147483647)) fail(at, "is out of range");
+    } else if (const auto* real = node.as_floating_point()) {
+        value = real->get();
+        if (integer && value != std::nearbyint(value)) fail(at, "takes whole numbers only");
+    } else {
+        fail(at, "must be a number or a string in the prompts' answer syntax");
+    }
+    set_answer_value(into.values, answer, value);
+    into.given[answer] = true;
+}
+
+double parameter_value(const location& at, const toml::node& node, std::size_t answer) {
+    partial_answers one;
+    read_parameter_value(at, node, answer, one);
+    return answer_value(one.values, answer);
+}
+
+design_kind kind_named(const location& at, const toml::node& node) {
+    const std::optional<std::string> name = node.value<std::string>();
+    for (design_kind kind : {design_kind::grid, design_kind::one_at_a_time, design_kind::latin_hypercube,
+                             design_kind::sobol})
+        if (name == design_kind_name(kind)) return kind;
+    fail(at, "must be \"grid\", \"one-at-a-time\", \"latin-hypercube\" or \"sobol\"");
+}
+
+std::int64_t whole_number(const location& at, const toml::node& node, std::int64_t low, std::int64_t high) {
+    const auto* value = node.as_integer();
+    if (value == nullptr) fail(at, "must be a whole number");
+    if (value->get() < low || value->get() > high)
+        fail(at, "must be from " + std::to_string(low) + " to " + std::to_string(high));
+    return value->get();
+}
+
+struct reader {
+    const std::string& file;
+    experiment result;
+    partial_answers base;
+    std::uint32_t base_line = 1;  // where a missing answer is reported
+
+    void read_top(const toml::table& root, const std::function<std::string(const std::string&)>& load_answers) {
+        only_known_keys(file, root, "", {"answers", "seeds", "parameters", "vary", "design"});
+        if (const toml::node* node = root.get("answers")) read_answers_file(*node, load_answers);
+        result.seeds = all_seeds();
+        if (const toml::node* node = root.get("seeds")) read_seeds(*node);
+    }
+
+    void read_answers_file(const toml::node& node, const std::function<std::string(const std::string&)>& load) {
+        const location at = at_node(file, node, "answers");
+        const auto path = node.value<std::string>();
+        if (!path) fail(at, "must be the name of an answers file");
+        result.answers_path = *path;
+        base_line = at.line;
+        try {
+            base = read_answers_text(load(*path), *path);
+        } catch (const error& failure) {
+            fail(at, failure.what());
+        }
+    }
+
+    void read_seeds(const toml::node& node) {
+        const location at = at_node(file, node, "seeds");
+        const auto text = node.value<std::string>();
+        if (!text) fail(at, "must be a list of seeds such as \"0-99,500\"");
+        std::string reason;
+        auto seeds = parse_seed_list(*text, reason);
+        if (!seeds) fail(at, reason);
+        result.seeds = std::move(*seeds);
+    }
+
+    void read_parameters(const toml::table& parameters) {
+        for (const auto& [key, node] : in_file_order(parameters)) {
+            const location at = at_node(file, *node, "parameters." + std::string(key->str()));
+            read_parameter_value(at, *node, parameter_named(at, key->str()), base);
+        }
+    }
+
+    void read_design(const toml::table& design) {
+        only_known_keys(file, design, "design.", {"kind", "samples", "sample-seed"});
+        experiment_design& d = result.design;
+        if (const toml::node* node = design.get("kind")) d.kind = kind_named(at_node(file, *node, "design.kind"), *node);
+        if (const toml::node* node = design.get("samples"))
+            d.samples = static_cast<std::int32_t>(whole_number(at_node(file, *node, "design.samples"), *node, 2, 100000000));
+        if (const toml::node* node = design.get("sample-seed"))
+            d.sample_seed = static_cast<std::uint64_t>(
+                whole_number(at_node(file, *node, "design.sample-seed"), *node, 0, INT64_MAX));
+        const bool sampled = d.kind == design_kind::latin_hypercube || d.kind == design_kind::sobol;
+        if (sampled && design.get("samples") == nullptr)
+            fail({&file, design.source().begin.line, "design.samples"}, "is needed by this kind of design");
+    }
+
+    void read_varied(const toml::table& vary) {
+        for (const auto& [key, node] : in_file_order(vary)) {
+            const std::string prefix = "vary." + std::string(key->str());
+            const location at{&file, key->source().begin.line, prefix};
+            const auto* table = node->as_table();
+            if (table == nullptr) fail(at, "must be a table of values, or of from, to and points");
+            varied_parameter parameter;
+            parameter.answer = parameter_named(at, key->str());
+            read_values_or_range(*table, prefix, parameter);
+            check_alone(at, parameter);
+            result.design.varied.push_back(parameter);
+        }
+    }
+
+    void read_values_or_range(const toml::table& table, const std::string& prefix, varied_parameter& parameter) {
+        only_known_keys(file, table, prefix + ".", {"values", "from", "to", "points", "scale"});
+        const location at{&file, table.source().begin.line, prefix};
+        if (const toml::node* node = table.get("values")) {
+            if (table.get("from") != nullptr || table.get("to") != nullptr || table.get("points") != nullptr)
+                fail(at, "give values, or from and to, not both");
+            const auto* list = node->as_array();
+            if (list == nullptr || list->empty()) fail(at_node(file, *node, prefix + ".values"), "must be a list of values");
+            for (const toml::node& value : *list)
+                parameter.values.push_back(parameter_value(at_node(file, value, prefix + ".values"), value, parameter.answer));
+            return;
+        }
+        for (const char* end : {"from", "to"})
+            if (table.get(end) == nullptr) fail(at, std::string("needs values, or from and to (") + end + " is missing)");
+        parameter.from = parameter_value(at_node(file, *table.get("from"), prefix + ".from"), *table.get("from"), parameter.answer);
+        parameter.to = parameter_value(at_node(file, *table.get("to"), prefix + ".to"), *table.get("to"), parameter.answer);
+        if (const toml::node* node = table.get("points"))
+            parameter.points = static_cast<std::int32_t>(whole_number(at_node(file, *node, prefix + ".points"), *node,
+                                                                      INT32_MIN, INT32_MAX));
+        if (const toml::node* node = table.get("scale")) {
+            const auto scale = node->value<std::string>();
+            if (scale != "linear" && scale != "log") fail(at_node(file, *node, prefix + ".scale"), "must be \"linear\" or \"log\"");
+            parameter.scale = scale == "log" ? value_scale::log : value_scale::linear;
+        }
+    }
+
+    // The design's own checks on this parameter, reported at its table.
+    void check_alone(const location& at, const varied_parameter& parameter) const {
+        experiment_design single = result.design;
+        single.varied = {parameter};
+        single.samples = std::max(single.samples, 2);
+        try {
+            check_design(single);
+        } catch (const error& failure) {
+            const std::string reason = failure.what();
+            fail(at, reason.substr(reason.find(": ") + 2));
+        }
+    }
+
+    // Every answer must have a base value, but for those varied where the
+    // design never uses the base.
+    void complete_base() {
+        const bool base_used = result.design.kind == design_kind::one_at_a_time;
+        for (std::size_t i = 0; i < answer_fields.size(); ++i) {
+            if (base.given[i]) continue;
+            const auto& varied = result.design.varied;
+            const bool is_varied = std::any_of(varied.begin(), varied.end(), [i](const auto& v) { return v.answer == i; });
+            if (is_varied && !base_used) continue;
+            fail({&file, base_line, "parameters." + parameter_key(i)},
+                 "missing: give it in the answers file or in [parameters]" +
+                     std::string(is_varied ? " (one at a time needs a base value)" : ""));
+        }
+        result.design.base = base.values;
+    }
+};
+
+const toml::table* table_at(const std::string& file, const toml::table& root, const char* key) {
+    const toml::node* node = root.get(key);
+    if (node == nullptr) return nullptr;
+    const auto* table = node->as_table();
+    if (table == nullptr) fail(at_node(file, *node, key), "must be a table");
+    return table;
+}
+
+}  // namespace
+
+std::string parameter_key(std::size_t answer) {
+    std::string key(answer_fields.at(answer).name);
+    std::replace(key.begin(), key.end(), '_', '-');
+    return key;
+}
+
+experiment parse_experiment(std::string_view text, const std::string& name,
+                            const std::function<std::string(const std::string& path)>& load_answers) {
+    toml::table root;
+    try {
+        root = toml::parse(text, name);
+    } catch (const toml::parse_error& failure) {
+        throw error(error_code::bad_value, name + ":" + std::to_string(failure.source().begin.line) + ": " +
+                                               std::string(failure.description()));
+    }
+    reader r{name, {}, {}};
+    r.read_top(root, load_answers);
+    if (const auto* parameters = table_at(name, root, "parameters")) r.read_parameters(*parameters);
+    if (const auto* design = table_at(name, root, "design")) r.read_design(*design);
+    const auto* vary = table_at(name, root, "vary");
+    if (vary == nullptr || vary->empty()) fail({&name, 1, "vary"}, "no parameter is varied");
+    r.read_varied(*vary);
+    r.complete_base();
+    return r.result;
+}
+
+}  // namespace zemrath::sweep

@@ -1,0 +1,52 @@
+// The experiment file: a TOML file naming the base answers, the seeds, the
+// parameters to vary and the design.
+//
+//   answers = "answers.txt"     # the ten answers as typed at the prompts (optional)
+//   seeds = "0-999"             # as --seeds of zemrath-ensemble; all by default
+//   [parameters]                # overrides of the base, by option name
+//   generations = 50
+//   [vary.carrying-capacity]
+//   values = [100, 400, 1600]
+//   [vary.adult-survival]
+//   from = 0.3
+//   to = 0.6
+//   points = 4                  # evenly spaced, ends included
+//   scale = "linear"            # or "log"
+//   [design]
+//   kind = "grid"               # grid | one-at-a-time | latin-hypercube | sobol
+//   samples = 64                # latin-hypercube and sobol
+//   sample-seed = 1
+//
+// Parameters are named as zemrath-ensemble's options, without the dashes
+// in front. A value is a number or a string in the prompts' answer syntax.
+// The vary tables keep the order of the file: on a grid the first varies
+// slowest.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zemrath/design.hpp"
+
+namespace zemrath::sweep {
+
+struct experiment {
+    experiment_design design;
+    std::vector<std::int32_t> seeds;  // ascending, distinct
+    std::string answers_path;         // as the file gives it; empty when there is none
+};
+
+// Reads the experiment from its text. `name` names the file in messages;
+// `load_answers` gives the bytes of the answers file the experiment names
+// (its path as written in the file). Any problem throws
+// error_code::bad_value with "name:line: key: reason".
+experiment parse_experiment(std::string_view text, const std::string& name,
+                            const std::function<std::string(const std::string& path)>& load_answers);
+
+// The name of a parameter in the file ("carrying-capacity").
+std::string parameter_key(std::size_t answer);
+
+}  // namespace zemrath::sweep

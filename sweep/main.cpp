@@ -1,0 +1,148 @@
+// zemrath-sweep: parameter sweeps and sensitivity analysis over every
+// random stream, resumable and able to run in shards.
+#include <cstdio>
+#include <fstream>
+#include <new>
+#include <optional>
+#include <sstream>
+
+#include "results/file_set.hpp"
+#include "results/interruption.hpp"
+#include "results/progress.hpp"
+#include "sweep/command_line.hpp"
+#include "sweep/experiment_file.hpp"
+#include "sweep/point_store.hpp"
+#include "sweep/sweep_files.hpp"
+#include "sweep/sweep_run.hpp"
+#include "zemrath/design.hpp"
+#include "zemrath/seed_list.hpp"
+
+namespace {
+
+using namespace zemrath;
+using namespace zemrath::sweep;
+
+constexpr int exit_usage = 2;
+constexpr int exit_failure = 1;
+
+int fail(const std::string& message, int status = exit_failure) {
+    std::fprintf(stderr, "zemrath-sweep: %s\n", message.c_str());
+    return status;
+}
+
+std::string read_file(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw error(error_code::bad_value, "cannot read " + path.string());
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// An experiment read from its file, with the texts that go into the work
+// folder.
+struct loaded_experiment {
+    experiment plan;
+    std::vector<parameter_set> points;
+    experiment_identity identity;
+};
+
+loaded_experiment load(const std::string& text, const std::string& name,
+                       const std::function<std::string(const std::string&)>& load_answers) {
+    loaded_experiment loaded;
+    loaded.identity.experiment_text = text;
+    loaded.plan = parse_experiment(text, name, [&](const std::string& path) {
+        loaded.identity.answers_text = load_answers(path);
+        return *loaded.identity.answers_text;
+    });
+    try {
+        loaded.points = design_points(loaded.plan.design);
+    } catch (const error& failure) {
+        throw error(error_code::bad_value, name + ": " + failure.what());
+    }
+    loaded.identity.identity = identity_text(loaded.plan, loaded.points);
+    return loaded;
+}
+
+int finish(const loaded_experiment& loaded, const point_store& store, const std::filesystem::path& directory) {
+    write_sweep_files(directory, loaded.plan, loaded.points, store);
+    const std::vector<point_outcomes> outcomes = kept_outcomes(store, loaded.points.size());
+    std::fputs(sweep_text_summary(loaded.plan, loaded.points, outcomes, directory).c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : fail("the files are in place, but the summary could not be written");
+}
+
+std::string point_list(const std::vector<std::size_t>& points) {
+    std::vector<std::int32_t> numbers(points.begin(), points.end());
+    return format_seed_list(numbers);
+}
+
+int run(const sweep_request& request) {
+    const std::filesystem::path file = request.experiment_file;
+    const loaded_experiment loaded = load(read_file(file), file.string(), [&](const std::string& path) {
+        return read_file(file.parent_path() / path);
+    });
+    results::prepare_directory(request.out_directory);
+    const point_store store = open_point_store(request.out_directory, loaded.identity, request.restart);
+
+    const std::vector<std::size_t> mine = shard_points(loaded.points.size(), request.shard, request.shards);
+    const std::vector<std::size_t> to_run = missing_points(store, mine);
+    const std::size_t ran = run_points(loaded.plan, loaded.points, to_run, store,
+                                       {request.threads, !request.quiet && results::progress_wanted()});
+    if (results::interrupted())
+        return fail("interrupted after " + std::to_string(ran) + " of " + std::to_string(to_run.size()) +
+                        " points; they are kept in " + store.folder.string() + ", and the same command goes on",
+                    results::interruption_status());
+    if (request.shards > 1) {
+        std::printf("shard %d/%d: %zu points run, %zu kept from before; once every shard is done: zemrath-sweep merge %s\n",
+                    request.shard, request.shards, ran, mine.size() - to_run.size(),
+                    request.out_directory.string().c_str());
+        return 0;
+    }
+    results::hold_second_interruption();
+    return finish(loaded, store, request.out_directory);
+}
+
+int merge(const sweep_request& request) {
+    const point_store store = existing_point_store(request.out_directory);
+    const std::string name = (store.folder / experiment_copy_name).string();
+    const loaded_experiment loaded = load(read_kept_file(store, experiment_copy_name), name, [&](const std::string&) {
+        return read_kept_file(store, answers_copy_name);
+    });
+    if (kept_identity(store) != loaded.identity.identity)
+        return fail(request.out_directory.string() + " was run by another version of the program; run it again");
+    std::vector<std::size_t> all(loaded.points.size());
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+    const std::vector<std::size_t> missing = missing_points(store, all);
+    if (!missing.empty())
+        return fail("missing points " + point_list(missing) + " (" + std::to_string(missing.size()) + " of " +
+                    std::to_string(all.size()) + "): run their shards first");
+    results::hold_second_interruption();
+    return finish(loaded, store, request.out_directory);
+}
+
+int run_sweep_program(int argc, const char* const* argv) {
+    results::catch_interruptions();
+    const command_line_outcome command = parse_command_line(argc, argv);
+    if (command.kind == command_line_outcome::help || command.kind == command_line_outcome::version) {
+        std::fputs(command.text.c_str(), stdout);
+        return 0;
+    }
+    if (command.kind == command_line_outcome::usage_error) {
+        std::fprintf(stderr, "%s\n", command.text.c_str());
+        return exit_usage;
+    }
+    return command.request.command == sweep_request::run ? run(command.request) : merge(command.request);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run_sweep_program(argc, argv);
+    } catch (const zemrath::error& failure) {
+        if (failure.code() == zemrath::error_code::cancelled)
+            return fail("interrupted; the points done are kept", zemrath::results::interruption_status());
+        return fail(failure.what(), failure.code() == zemrath::error_code::bad_value ? exit_usage : exit_failure);
+    } catch (const std::bad_alloc&) {
+        return fail("not enough memory");
+    }
+}

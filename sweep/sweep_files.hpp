@@ -1,0 +1,39 @@
+// The files of a finished experiment, written as one set from the points
+// kept on disk:
+//   points.csv      point, then the ten answers as used (one line per point);
+//   summary.csv     point, generation, then the columns of zemrath-ensemble's
+//                   summary.csv: for each point its lines are that table's;
+//   outcomes.csv    point, then the outcomes at the last generation;
+//   sensitivity.csv one at a time: each parameter's lowest and highest value
+//                   and every outcome there and at base; Sobol: first- and
+//                   total-order indices with their bootstrap intervals;
+//   sweep.svg       a figure fit for the design.
+#pragma once
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sweep/experiment_file.hpp"
+#include "sweep/point_store.hpp"
+#include "zemrath/outcomes.hpp"
+#include "zemrath/parameters.hpp"
+
+namespace zemrath::sweep {
+
+// The text of points.csv.
+std::string points_csv(std::span<const parameter_set> points);
+
+// Writes the set into directory; every point must be kept.
+void write_sweep_files(const std::filesystem::path& directory, const experiment& plan,
+                       std::span<const parameter_set> points, const point_store& store);
+
+// The outcomes of every point, read from the store.
+std::vector<point_outcomes> kept_outcomes(const point_store& store, std::size_t points);
+
+// The few lines printed when the files are written.
+std::string sweep_text_summary(const experiment& plan, std::span<const parameter_set> points,
+                               std::span<const point_outcomes> outcomes, const std::filesystem::path& directory);
+
+}  // namespace zemrath::sweep

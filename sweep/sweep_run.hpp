@@ -1,0 +1,36 @@
+// Running an experiment's points: each point's streams, its record kept on
+// disk as soon as it is done, the points of one shard only when asked.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sweep/experiment_file.hpp"
+#include "sweep/point_store.hpp"
+
+namespace zemrath::sweep {
+
+// What identifies an experiment's points: the program's version, the
+// design's kind and varied parameters, the seeds, and every point's answers.
+std::string identity_text(const experiment& plan, std::span<const parameter_set> points);
+
+// The points of shard `shard` of `shards`: every shards-th from `shard`.
+std::vector<std::size_t> shard_points(std::size_t points, int shard, int shards);
+
+// The points among `wanted` that the store does not keep.
+std::vector<std::size_t> missing_points(const point_store& store, std::span<const std::size_t> wanted);
+
+struct run_settings {
+    int threads = 0;
+    bool show_progress = false;
+};
+
+// Runs the points given, in order, keeping each as it finishes. Stops
+// early, between points, when an interruption arrives; returns the number
+// of points run.
+std::size_t run_points(const experiment& plan, std::span<const parameter_set> points,
+                       std::span<const std::size_t> to_run, const point_store& store, const run_settings& settings);
+
+}  // namespace zemrath::sweep
