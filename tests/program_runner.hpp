@@ -71,6 +71,9 @@ program_run make_run(std::string input, std::optional<std::string> seed = "0",
 // ZEMRATH_SEED.
 program_run make_ensemble_run(std::vector<std::string> arguments, std::filesystem::path directory = {});
 
+// A run of zemrath-explore with these arguments, likewise.
+program_run make_explore_run(std::vector<std::string> arguments);
+
 program_result run_program(const program_run& run);
 
 // A program started and not yet waited for, so that a test can act on it
