@@ -32,6 +32,12 @@ struct running_mark {
     }
 };
 
+// Whether the request of this ticket should still run: no newer one came
+// and the explorer is not stopping.
+bool wanted(const computation_state& state, std::uint64_t ticket) {
+    return !state.stopping && state.newest == ticket;
+}
+
 // Throws the refusal for a request that must not run (any more).
 void check_wanted(const computation_state& state, std::uint64_t ticket) {
     if (state.stopping) throw refusal{503, "the explorer is stopping"};
@@ -49,7 +55,7 @@ std::shared_ptr<const computed_ensemble> run(computation_state& state, const ens
     };
     options.cancel_requested = [&state, ticket] {
         const std::lock_guard lock(state.mutex);
-        return state.stopping || state.newest != ticket;
+        return !wanted(state, ticket);
     };
     const auto start = std::chrono::steady_clock::now();
     auto result = std::make_shared<computed_ensemble>();
@@ -80,9 +86,9 @@ std::shared_ptr<const computed_ensemble> compute(computation_state& state, const
     if (state.last && state.last->key == key) return state.last;
     const std::uint64_t ticket = ++state.newest;
     state.changed.notify_all();
-    state.changed.wait(lock, [&] { return !state.running || state.stopping || state.newest != ticket; });
+    state.changed.wait(lock, [&] { return !state.running || !wanted(state, ticket); });
     check_wanted(state, ticket);
-    if (state.last && state.last->key == key) return state.last;
+    if (state.last && state.last->key == key) return state.last;  // the one that just ended was this query
     const running_mark mark(state, lock, query.seeds.size());
     lock.unlock();
     std::shared_ptr<const computed_ensemble> result = run(state, query, ticket, std::move(key));
