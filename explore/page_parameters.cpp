@@ -6,6 +6,7 @@
 
 #include "cli/parameter_options.hpp"
 #include "explore/ensemble_query.hpp"
+#include "zemrath/seed_list.hpp"
 #include "zemrath/version.hpp"
 
 namespace zemrath::explore {
@@ -53,7 +54,7 @@ std::string parameters_json(const partial_answers& start) {
     }
     nlohmann::ordered_json document;
     document["parameters"] = std::move(parameters);
-    document["seeds"] = "0-999";
+    document["seeds"] = format_seed_list(all_seeds());
     document["max_rows"] = max_rows;
     document["version"] = std::string(version);
     return document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);

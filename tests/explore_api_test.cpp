@@ -301,6 +301,7 @@ TEST(ExploreApi, PageIsServedFromItsEmbeddedFiles) {
     }
     EXPECT_EQ(page["parameters"][3].at("prompt"), "Carrying capacity (Eq. (1))");
     EXPECT_EQ(page["parameters"][7].at("whole"), true);
+    EXPECT_EQ(page.at("seeds"), "0-999");
 }
 
 // Streams that take long enough together that the test's next request
