@@ -49,7 +49,9 @@ std::optional<int> whole_number_in_range(std::string_view text, int low, int hig
     int value = 0;
     const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || end != text.data() + text.size() || failure == std::errc::invalid_argument) {
-        reason = "'" + std::string(text) + "' is not a number";
+        reason = '\'';
+        reason += text;
+        reason += "' is not a number";
         return std::nullopt;
     }
     if (failure == std::errc::result_out_of_range || value < low || value > high) {

@@ -1,11 +1,11 @@
-# Installing: the two programs, the core library with its headers, a CMake
+# Installing: the three programs, the core library with its headers, a CMake
 # package (find_package(zemrath CONFIG) gives zemrath::core), a pkg-config
 # file, and a Debian package of all of it (cpack -G DEB).
 include(CMakePackageConfigHelpers)
 
 set(ZEMRATH_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/zemrath)
 
-install(TARGETS zemrath zemrath-ensemble zemrath-sweep RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS zemrath zemrath-ensemble zemrath-sweep zemrath-explore RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS zemrath_core EXPORT zemrathTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -39,7 +39,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, libtomlplusplus3")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, libtomlplusplus3, libcpp-httplib0.11")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_GENERATOR DEB)
 include(CPack)

@@ -2,9 +2,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <array>
 
 #include "cli/option_checks.hpp"
+#include "cli/parameter_options.hpp"
 #include "zemrath/answer_reader.hpp"
 #include "zemrath/seed_list.hpp"
 #include "zemrath/version.hpp"
@@ -15,31 +17,9 @@ namespace {
 
 constexpr std::string_view program_name = "zemrath-ensemble";
 
-// What each answer means and its unit, beside the prompt's own words.
-constexpr std::array<std::string_view, answer_fields.size()> parameter_notes = {
-    "probability, 0 to 1",
-    "probability, 0 to 1",
-    "probability per year, 0 to 1",
-    "individuals; the model uses half of it",
-    "r in W(i) = r W(i-1) / (1 + a W(i-1))",
-    "a in the same equation",
-    "W(0), in the weight unit of Eq. (3)",
-    "years: the number of adult age classes",
-    "f: eggs per adult = round(f x 0.5 x 564.86 x W^0.73)",
-    "number of yearly generations",
-};
-
-// The prompt without the blank some prompts begin with and the colon some
-// end with.
-std::string_view bare_prompt(std::string_view prompt) {
-    if (prompt.starts_with(' ')) prompt.remove_prefix(1);
-    if (prompt.ends_with(':')) prompt.remove_suffix(1);
-    return prompt;
-}
-
 std::string parameter_help(std::size_t index) {
-    return std::string(bare_prompt(answer_fields[index].prompt)) + " [answer " +
-           std::to_string(index + 1) + "]: " + std::string(parameter_notes[index]);
+    return std::string(cli::bare_prompt(answer_fields[index].prompt)) + " [answer " +
+           std::to_string(index + 1) + "]: " + std::string(cli::parameter_notes[index]);
 }
 
 constexpr std::string_view footer =
@@ -91,41 +71,24 @@ std::optional<usage_problem> gather_parameters(int argc, const char* const* argv
     std::optional<usage_problem> first;
     for (std::size_t i = 0; i < options.size(); ++i) {
         if (options[i]->count() == 0) continue;
-        const std::string name = parameter_option_name(i);
-        try {
-            read_answer_text(texts[i], i, partial);
-        } catch (const error& failure) {
-            const usage_problem problem{cli::option_position(argc, argv, name),
-                                        name + ": '" + texts[i] + "' is not a number the prompt would take (" +
-                                            failure.what() + ")"};
+        if (auto message = cli::read_parameter_text(texts[i], i, partial)) {
+            const usage_problem problem{cli::option_position(argc, argv, parameter_option_name(i)), *message};
             if (!first || problem.position < first->position) first = problem;
         }
     }
     if (first) return first;
-    std::string missing;
-    std::size_t missing_count = 0;
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        if (partial.given[i]) continue;
-        missing += (missing.empty() ? "" : ", ") + parameter_option_name(i);
-        ++missing_count;
+    const std::string missing = cli::missing_parameters(partial);
+    if (!missing.empty()) {
+        const bool one = std::count(partial.given.begin(), partial.given.end(), false) == 1;
+        return usage_problem{argc, missing + (one ? " (give it as an option or in --answers FILE)"
+                                                  : " (give them as options or in --answers FILE)")};
     }
-    if (missing_count == 1)
-        return usage_problem{argc, "missing parameter " + missing + " (give it as an option or in --answers FILE)"};
-    if (missing_count > 1)
-        return usage_problem{argc, "missing parameters " + missing + " (give them as options or in --answers FILE)"};
     request.parameters = partial.values;
     request.answer_texts = partial.texts;
     return std::nullopt;
 }
 
 }  // namespace
-
-std::string parameter_option_name(std::size_t answer_index) {
-    std::string name = "--" + std::string(answer_fields[answer_index].name);
-    for (char& c : name)
-        if (c == '_') c = '-';
-    return name;
-}
 
 command_line_outcome parse_command_line(int argc, const char* const* argv) {
     CLI::App app{

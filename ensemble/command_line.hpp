@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/parameter_options.hpp"
 #include "zemrath/parameters.hpp"
 
 namespace zemrath::ensemble {
@@ -31,9 +32,9 @@ struct command_line_outcome {
     std::string text;              // for help and version the text to print, for usage_error one line
 };
 
-// The option that sets a parameter: "--" and its field name with dashes
-// ("--embryo-larval-survival").
-std::string parameter_option_name(std::size_t answer_index);
+// The option of each parameter ("--embryo-larval-survival"), as every tool
+// names it.
+using cli::parameter_option_name;
 
 // Reads the command line. Nothing is written and no directory is created:
 // a usage error (unknown option, missing parameter, unreadable value, bad

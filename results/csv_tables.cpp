@@ -36,19 +36,35 @@ void write_runs_csv(const ensemble_runs& runs, const text_sink& sink) {
     }
 }
 
-std::string summary_columns() {
-    std::string columns;
+std::vector<std::string> summary_column_names() {
+    std::vector<std::string> names;
     for (const summarised_count& count : summarised_counts)
         for (const statistic& stat : column_statistics)
-            columns += std::string(count.name) + '_' + std::string(stat.suffix) + ',';
-    return columns + "extinct_fraction,wrapped_fraction";
+            names.push_back(std::string(count.name) + '_' + std::string(stat.suffix));
+    names.push_back("extinct_fraction");
+    names.push_back("wrapped_fraction");
+    return names;
+}
+
+std::vector<double> summary_values(const generation_summary& generation) {
+    std::vector<double> values;
+    for (const summarised_count& count : summarised_counts)
+        for (const statistic& stat : column_statistics) values.push_back(generation.*count.field.*stat.field);
+    values.push_back(generation.extinct_fraction);
+    values.push_back(generation.wrapped_fraction);
+    return values;
+}
+
+std::string summary_columns() {
+    std::string columns;
+    for (const std::string& name : summary_column_names()) columns += (columns.empty() ? "" : ",") + name;
+    return columns;
 }
 
 std::string summary_line(const generation_summary& generation) {
     std::string line = std::to_string(generation.generation);
-    for (const summarised_count& count : summarised_counts)
-        for (const statistic& stat : column_statistics) line += ',' + real_text(generation.*count.field.*stat.field);
-    return line + ',' + real_text(generation.extinct_fraction) + ',' + real_text(generation.wrapped_fraction) + '\n';
+    for (double value : summary_values(generation)) line += ',' + real_text(value);
+    return line + '\n';
 }
 
 void write_summary_csv(const ensemble_summary& summary, const text_sink& sink) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "zemrath/ensemble.hpp"
 #include "zemrath/ensemble_summary.hpp"
@@ -27,6 +28,10 @@ void write_summary_csv(const ensemble_summary& summary, const text_sink& sink);
 // The header line's columns after "generation", comma-separated: the names
 // every summary table of the project uses.
 std::string summary_columns();
+
+// The same names one by one, and a generation's values in their order.
+std::vector<std::string> summary_column_names();
+std::vector<double> summary_values(const generation_summary& generation);
 
 // One line of summary.csv (generation, the statistics, LF).
 std::string summary_line(const generation_summary& generation);

@@ -21,8 +21,10 @@ std::string outcome_text(double value) { return std::isnan(value) ? std::string(
 std::string point_record_text(const ensemble_summary& summary) {
     const point_outcomes outcomes = outcomes_of(summary);
     std::string text;
-    for (const outcome_column& column : outcome_columns)
-        text += (text.empty() ? "" : ",") + outcome_text(outcomes.*column.field);
+    for (const outcome_column& column : outcome_columns) {
+        if (&column != &outcome_columns.front()) text += ',';
+        text += outcome_text(outcomes.*column.field);
+    }
     text += '\n';
     results::write_summary_csv(summary, [&text](std::string_view piece) { text += piece; });
     // The header line of the table is not kept.

@@ -17,7 +17,7 @@ if [ "$mode" = deb ]; then
   (cd "$work" && cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work" >cpack.log) || { cat "$work/cpack.log"; exit 1; }
   package=$(ls "$work"/zemrath_*.deb)
   listing=$(dpkg-deb -c "$package")
-  for path in ./usr/bin/zemrath ./usr/bin/zemrath-ensemble ./usr/bin/zemrath-sweep ./usr/include/zemrath/zemrath.hpp \
+  for path in ./usr/bin/zemrath ./usr/bin/zemrath-ensemble ./usr/bin/zemrath-sweep ./usr/bin/zemrath-explore ./usr/include/zemrath/zemrath.hpp \
               ./usr/include/zemrath/version.hpp ./usr/lib/libzemrath.a ./usr/lib/cmake/zemrath/zemrathConfig.cmake \
               ./usr/lib/pkgconfig/zemrath.pc; do
     grep -q " $path\$" <<<"$listing" || { echo "the package lacks $path"; echo "$listing"; exit 1; }
@@ -35,6 +35,7 @@ version=$(sed -n 's/^project(zemrath VERSION \([0-9.]*\).*/\1/p' "$source_dir/CM
 [ "$("$prefix/bin/zemrath" --version)" = "zemrath $version" ]
 [ "$("$prefix/bin/zemrath-ensemble" --version)" = "zemrath-ensemble $version" ]
 [ "$("$prefix/bin/zemrath-sweep" --version)" = "zemrath-sweep $version" ]
+[ "$("$prefix/bin/zemrath-explore" --version)" = "zemrath-explore $version" ]
 
 # The README shows the example program exactly as it is compiled here.
 example="$source_dir/examples/library/main.cpp"

@@ -54,6 +54,12 @@ program_run make_sweep_run(std::vector<std::string> arguments, std::filesystem::
     return run;
 }
 
+program_run make_explore_run(std::vector<std::string> arguments) {
+    program_run run = make_ensemble_run(std::move(arguments));
+    run.program = ZEMRATH_EXPLORE_PATH;
+    return run;
+}
+
 started_program start_program(const program_run& run) {
     const auto directory = run.directory.empty() ? make_scratch_directory() : run.directory;
     const auto scratch = make_scratch_directory();

@@ -74,6 +74,9 @@ program_run make_ensemble_run(std::vector<std::string> arguments, std::filesyste
 // The same for zemrath-sweep.
 program_run make_sweep_run(std::vector<std::string> arguments, std::filesystem::path directory = {});
 
+// A run of zemrath-explore with these arguments, likewise.
+program_run make_explore_run(std::vector<std::string> arguments);
+
 program_result run_program(const program_run& run);
 
 // A program started and not yet waited for, so that a test can act on it

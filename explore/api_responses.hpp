@@ -1,0 +1,23 @@
+// The JSON the API answers with.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "explore/computation.hpp"
+
+namespace zemrath::explore {
+
+// {"summary": [{"generation": 0, "embryos_mean": ..., ...}, ...], "text":
+// the summary zemrath-ensemble prints, "streams": n, "seeds": "0-999",
+// "seconds": t}: one object per generation, keyed by the columns of
+// summary.csv.
+std::string ensemble_json(const computed_ensemble& result);
+
+// {"running": true, "done": 412, "total": 1000}
+std::string progress_json(const computation_progress& progress);
+
+// {"error": message}
+std::string error_json(std::string_view message);
+
+}  // namespace zemrath::explore

@@ -1,0 +1,120 @@
+#include "explore/command_line.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <array>
+
+#include "cli/option_checks.hpp"
+#include "cli/parameter_options.hpp"
+#include "zemrath/version.hpp"
+
+namespace zemrath::explore {
+
+namespace {
+
+constexpr std::string_view program_name = "zemrath-explore";
+
+constexpr std::array<std::string_view, answer_fields.size()> example_texts = {
+    "0.013", "0.8", "0.5", "400", "2", "0.5", "0.1", "4", "1", "50"};
+
+constexpr std::string_view footer =
+    "Open the printed address in a browser: the page shows the ten parameters, and a moment\n"
+    "after each change the distribution of adults and the share of extinct streams over every\n"
+    "stream, as zemrath-ensemble reports them. Its buttons download answers.txt, summary.csv,\n"
+    "runs.csv and report.svg, the files zemrath-ensemble writes for the same answers.\n"
+    "\n"
+    "The server answers only requests addressed to it by its own address and API calls from its\n"
+    "own page, and runs one computation at a time: a newer request stops an older one.\n"
+    "SIGINT or SIGTERM stops it (status 0). Exit status 2 for a usage error, 1 when the address\n"
+    "cannot be listened on.";
+
+command_line_outcome usage_error(const std::string& message) {
+    command_line_outcome outcome;
+    outcome.kind = command_line_outcome::usage_error;
+    outcome.text = std::string(program_name) + ": " + message;
+    return outcome;
+}
+
+// The answers file's answers, every one of which it must give.
+std::optional<std::string> read_start(const std::string& path, partial_answers& start) {
+    try {
+        start = read_answers_file(path);
+    } catch (const error& failure) {
+        return std::string(failure.what());
+    }
+    const std::string missing = cli::missing_parameters(start);
+    if (!missing.empty()) return "--answers: " + path + " holds too few answers: " + missing;
+    return std::nullopt;
+}
+
+}  // namespace
+
+partial_answers example_answers() {
+    partial_answers answers;
+    for (std::size_t i = 0; i < example_texts.size(); ++i) read_answer_text(example_texts[i], i, answers);
+    return answers;
+}
+
+command_line_outcome parse_command_line(int argc, const char* const* argv) {
+    CLI::App app{"Serves a page that runs every stream of zemrath for the parameters set on it and\n"
+                 "shows their outcome, updated as the parameters change.",
+                 std::string(program_name)};
+    app.footer(std::string(footer));
+    app.set_version_flag("--version", std::string(program_name) + " " + std::string(zemrath::version));
+    app.allow_extras();
+
+    std::string answers_path;
+    const CLI::Option* answers_option =
+        app.add_option("--answers", answers_path,
+                       "The page's starting values: the ten answers as typed to zemrath, one per line "
+                       "(default: an example)")
+            ->type_name("FILE");
+    command_line_outcome outcome;
+    explore_request& request = outcome.request;
+    app.add_option("--host", request.host,
+                   "Address to listen on (default: 127.0.0.1, this machine only; any other is warned about)")
+        ->type_name("ADDRESS");
+    std::string port_text;
+    const CLI::Option* port_option =
+        app.add_option("--port", port_text, "Port to listen on, 0 for any free one (default: 8080)")->type_name("N");
+    std::string threads_text;
+    const CLI::Option* threads_option =
+        app.add_option("--threads", threads_text, "Streams run at once, 1 to 1024 (default: every core)")
+            ->type_name("N");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        return {command_line_outcome::help, {}, app.help()};
+    } catch (const CLI::CallForVersion&) {
+        return {command_line_outcome::version, {}, app.version() + "\n"};
+    } catch (const CLI::ParseError& failure) {
+        return usage_error(failure.what());
+    }
+
+    const std::vector<std::string> extras = app.remaining();
+    if (!extras.empty()) {
+        std::vector<std::string> known;
+        for (const CLI::Option* option : app.get_options()) known.push_back(option->get_name());
+        if (extras.front().starts_with("-")) return usage_error(cli::unknown_option_message(extras.front(), known));
+        return usage_error("unexpected argument '" + extras.front() + "' (every value follows its option)");
+    }
+    if (request.host.empty()) return usage_error("--host: the address is empty");
+    std::string reason;
+    if (port_option->count() > 0) {
+        const std::optional<int> port = cli::whole_number_in_range(port_text, 0, 65535, reason);
+        if (!port) return usage_error("--port: " + reason);
+        request.port = *port;
+    }
+    if (threads_option->count() > 0) {
+        const std::optional<int> threads = cli::whole_number_in_range(threads_text, 1, 1024, reason);
+        if (!threads) return usage_error("--threads: " + reason);
+        request.threads = *threads;
+    }
+    request.start = example_answers();
+    if (answers_option->count() > 0)
+        if (std::optional<std::string> problem = read_start(answers_path, request.start)) return usage_error(*problem);
+    return outcome;
+}
+
+}  // namespace zemrath::explore

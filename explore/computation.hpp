@@ -1,0 +1,66 @@
+// The explorer's one computation at a time, newest first.
+//
+// A page sends a new request whenever its parameters change, and the result
+// of an older one is no longer of use: so a new request never waits behind
+// a running computation. It asks the running one to stop (which it does
+// between streams), waits for it to let go, and runs; the older request is
+// answered 409. Of several requests waiting at once only the newest runs.
+// A refused request of the page stops the running one too, since the page
+// sends one whenever its parameters change. The last result is kept, so
+// that the files of what a page shows are served without computing them
+// again.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "explore/ensemble_query.hpp"
+#include "zemrath/ensemble.hpp"
+#include "zemrath/ensemble_summary.hpp"
+
+namespace zemrath::explore {
+
+struct computed_ensemble {
+    std::string key;  // query_key of the query
+    partial_answers answers;
+    ensemble_runs runs;
+    ensemble_summary summary;
+    double seconds = 0;  // the time the streams and their summary took
+};
+
+struct computation_state {
+    int threads = 0;  // for run_ensemble; 0 for every core
+    std::mutex mutex;
+    std::condition_variable changed;  // a computation ended, or a newer request came
+    std::uint64_t newest = 0;  // the ticket of the newest request
+    bool running = false;
+    bool stopping = false;
+    std::size_t done = 0;  // streams done of the running computation
+    std::size_t total = 0;
+    std::shared_ptr<const computed_ensemble> last;
+};
+
+// The result for the query: the last one when it is the same query, else
+// computed now. Throws refusal 409 when a newer request took its place, 503
+// when the explorer is stopping or the memory for the streams cannot be had.
+std::shared_ptr<const computed_ensemble> compute(computation_state& state, const ensemble_query& query);
+
+struct computation_progress {
+    bool running = false;
+    std::size_t done = 0;
+    std::size_t total = 0;
+};
+computation_progress current_progress(computation_state& state);
+
+// Stops the running computation, and any request waiting to run, for a
+// newer request that will not run either.
+void supersede_computations(computation_state& state);
+
+// Stops the running computation and refuses every later one.
+void stop_computations(computation_state& state);
+
+}  // namespace zemrath::explore

@@ -1,0 +1,115 @@
+#include "explore/ensemble_query.hpp"
+
+#include <array>
+#include <charconv>
+#include <optional>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/option_checks.hpp"
+#include "cli/parameter_options.hpp"
+#include "explore/refusal.hpp"
+#include "zemrath/seed_list.hpp"
+
+namespace zemrath::explore {
+
+namespace {
+
+constexpr std::string_view seeds_field = "seeds";
+
+[[noreturn]] void refuse(std::string message) { throw refusal{400, std::move(message)}; }
+
+std::vector<std::string> known_options() {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < answer_fields.size(); ++i) names.push_back(cli::parameter_option_name(i));
+    names.push_back("--" + std::string(seeds_field));
+    return names;
+}
+
+// A JSON number as the shortest decimal that reads back to the same value.
+std::string number_text(const nlohmann::json& value) {
+    if (!value.is_number_float()) return value.dump();
+    char text[32];
+    const auto result = std::to_chars(std::begin(text), std::end(text), value.get<double>());
+    return std::string(text, result.ptr);
+}
+
+std::string value_text(const std::string& name, const nlohmann::json& value) {
+    if (value.is_string()) return value.get<std::string>();
+    if (value.is_number()) return number_text(value);
+    refuse("--" + name + ": the value must be a string or a number, not " + std::string(value.type_name()));
+}
+
+// The parameters in prompt order and the seeds, each given at most once.
+struct named_texts {
+    std::array<std::optional<std::string>, answer_fields.size()> parameters;
+    std::optional<std::string> seeds;
+};
+
+named_texts sort_fields(const query_fields& fields) {
+    named_texts sorted;
+    for (const auto& [name, text] : fields) {
+        std::optional<std::string>* slot = nullptr;
+        if (name == seeds_field) slot = &sorted.seeds;
+        for (std::size_t i = 0; i < answer_fields.size(); ++i)
+            if (cli::parameter_option_name(i) == "--" + name) slot = &sorted.parameters[i];
+        if (slot == nullptr) refuse(cli::unknown_option_message("--" + name, known_options()));
+        if (*slot) refuse("--" + name + " is given twice");
+        *slot = text;
+    }
+    return sorted;
+}
+
+void check_rows(const ensemble_query& query) {
+    const std::size_t rows = rows_per_stream(derive_model_parameters(query.answers.values));
+    if (rows <= max_rows / query.seeds.size()) return;
+    refuse("--generations: " + std::to_string(query.answers.values.generations) + " generations of " +
+           std::to_string(query.seeds.size()) + " streams are more rows than the explorer keeps at once (" +
+           std::to_string(max_rows) + "); ask for fewer generations or seeds");
+}
+
+}  // namespace
+
+query_fields fields_from_json(std::string_view body) {
+    const nlohmann::json document = nlohmann::json::parse(body, nullptr, false);
+    if (document.is_discarded()) refuse("the body is not JSON");
+    if (!document.is_object()) refuse("the body is not a JSON object");
+    query_fields fields;
+    for (const auto& [key, value] : document.items()) {
+        if (key == seeds_field) {
+            fields.emplace_back(key, value_text(key, value));
+        } else if (key == "parameters") {
+            if (!value.is_object()) refuse("\"parameters\" must be an object of the ten parameters");
+            for (const auto& [name, parameter] : value.items()) fields.emplace_back(name, value_text(name, parameter));
+        } else {
+            refuse("unknown field \"" + key + "\" (the body holds \"parameters\" and \"seeds\")");
+        }
+    }
+    return fields;
+}
+
+ensemble_query read_query(const query_fields& fields) {
+    const named_texts texts = sort_fields(fields);
+    ensemble_query query;
+    for (std::size_t i = 0; i < answer_fields.size(); ++i)
+        if (texts.parameters[i])
+            if (auto message = cli::read_parameter_text(*texts.parameters[i], i, query.answers)) refuse(*message);
+    if (const std::string missing = cli::missing_parameters(query.answers); !missing.empty()) refuse(missing);
+    query.seeds = all_seeds();
+    if (texts.seeds) {
+        std::string reason;
+        std::optional<std::vector<std::int32_t>> seeds = parse_seed_list(*texts.seeds, reason);
+        if (!seeds) refuse("--seeds: " + reason);
+        query.seeds = std::move(*seeds);
+    }
+    check_rows(query);
+    return query;
+}
+
+std::string query_key(const ensemble_query& query) {
+    std::string key;
+    for (const std::string& text : query.answers.texts) key += text + '\n';
+    return key + format_seed_list(query.seeds);
+}
+
+}  // namespace zemrath::explore

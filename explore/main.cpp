@@ -1,0 +1,107 @@
+// zemrath-explore: a page in the browser that shows every stream's outcome
+// for the parameters set on it, served from this machine.
+#include <pthread.h>
+#include <signal.h>
+
+#include <atomic>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "explore/command_line.hpp"
+#include "explore/server.hpp"
+
+namespace {
+
+using namespace zemrath::explore;
+
+constexpr int exit_usage = 2;
+constexpr int exit_failure = 1;
+
+void say(std::FILE* stream, const std::string& line) {
+    std::fprintf(stream, "zemrath-explore: %s\n", line.c_str());
+    std::fflush(stream);
+}
+
+// SIGINT, SIGTERM and SIGHUP are taken by the main thread alone, with
+// sigwait, so that stopping the server happens in ordinary code. They are
+// blocked before any thread starts, and every thread inherits that.
+sigset_t stop_signals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
+    return set;
+}
+
+// The signal that asks the server to stop, or 0 when it stopped by itself.
+int wait_for_stop(const sigset_t& signals, const std::atomic<bool>& serving_ended) {
+    const timespec check_interval{0, 200'000'000};
+    while (!serving_ended) {
+        const int signal = ::sigtimedwait(&signals, nullptr, &check_interval);
+        if (signal > 0) return signal;
+    }
+    return 0;
+}
+
+std::string signal_name(int signal) {
+    switch (signal) {
+        case SIGINT: return "SIGINT";
+        case SIGTERM: return "SIGTERM";
+        default: return "SIGHUP";
+    }
+}
+
+int serve(const explore_request& request) {
+    const sigset_t signals = stop_signals();
+    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);  // a browser that goes away is a failed write, not the end
+
+    const auto server = std::make_unique<explorer>();
+    server->address = {request.host, request.port};
+    server->start = request.start;
+    server->computations.threads = request.threads;
+    install_routes(*server);
+    if (!bind_explorer(*server)) {
+        say(stderr, "cannot listen on " + url_host(request.host) + ":" + std::to_string(request.port));
+        return exit_failure;
+    }
+    if (!is_loopback(request.host))
+        say(stderr, "warning: listening on " + request.host +
+                        ", not only on this machine: whoever reaches that address can use the explorer");
+    say(stdout, "open " + page_url(server->address) + " in a browser (Ctrl-C stops the server)");
+
+    std::atomic<bool> serving_ended{false};
+    std::thread serving([&] {
+        serve_explorer(*server);
+        serving_ended = true;
+    });
+    const int signal = wait_for_stop(signals, serving_ended);
+    stop_explorer(*server);
+    serving.join();
+    if (signal == 0) {
+        say(stderr, "the server stopped unexpectedly");
+        return exit_failure;
+    }
+    say(stdout, "stopped by " + signal_name(signal));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const command_line_outcome command = parse_command_line(argc, argv);
+    switch (command.kind) {
+        case command_line_outcome::help:
+        case command_line_outcome::version:
+            std::fputs(command.text.c_str(), stdout);
+            return 0;
+        case command_line_outcome::usage_error:
+            std::fprintf(stderr, "%s\n", command.text.c_str());
+            return exit_usage;
+        case command_line_outcome::run:
+            break;
+    }
+    return serve(command.request);
+}

@@ -1,0 +1,229 @@
+#include "explore/server.hpp"
+
+#include <exception>
+#include <string>
+
+#include "explore/api_responses.hpp"
+#include "explore/ensemble_query.hpp"
+#include "explore/page_files.hpp"
+#include "explore/page_parameters.hpp"
+#include "explore/refusal.hpp"
+#include "explore/request_guard.hpp"
+#include "results/csv_tables.hpp"
+#include "results/provenance.hpp"
+#include "results/report_svg.hpp"
+
+namespace zemrath::explore {
+
+namespace {
+
+constexpr const char* json_type = "application/json";
+constexpr const char* csv_type = "text/csv; charset=utf-8";
+
+// A connection left open between requests holds a server thread and delays
+// a stop by as long.
+constexpr time_t keep_alive_seconds = 2;
+
+// A long file is handed to the connection in pieces of about this size.
+constexpr std::size_t piece_size = 1 << 16;
+
+// The page may load only what the server serves, and nothing may frame it.
+const httplib::Headers security_headers = {
+    {"Content-Security-Policy",
+     "default-src 'none'; script-src 'self'; style-src 'self'; connect-src 'self'; img-src 'self' data:; "
+     "base-uri 'none'; form-action 'none'; frame-ancestors 'none'"},
+    {"X-Content-Type-Options", "nosniff"},
+    {"Referrer-Policy", "no-referrer"},
+    {"Cache-Control", "no-store"},
+};
+
+void send_refusal(httplib::Response& response, const refusal& refused) {
+    response.status = refused.status;
+    response.set_content(error_json(refused.message), json_type);
+}
+
+// A view of the first such header, which lives as long as the request.
+std::optional<std::string_view> header(const httplib::Request& request, const char* name) {
+    const auto found = request.headers.find(name);
+    if (found == request.headers.end()) return std::nullopt;
+    return std::string_view(found->second);
+}
+
+std::string default_message(const httplib::Request& request, int status) {
+    switch (status) {
+        case 404: return "no such page: " + request.method + " " + request.path;
+        case 413: return "the request body is larger than " + std::to_string(max_body_length / 1024) + " KiB";
+        case 414: return "the request line is too long";
+        default: return "the request was refused (HTTP " + std::to_string(status) + ")";
+    }
+}
+
+query_fields fields_of(const httplib::Params& arguments) {
+    return query_fields(arguments.begin(), arguments.end());
+}
+
+void attach_file(httplib::Response& response, const char* name) {
+    response.set_header("Content-Disposition", std::string("attachment; filename=\"") + name + "\"");
+}
+
+// Answers with what `body` gives, or with the refusal it throws.
+template <typename Body>
+httplib::Server::Handler answering(Body body) {
+    return [body](const httplib::Request& request, httplib::Response& response) {
+        try {
+            body(request, response);
+        } catch (const refusal& refused) {
+            send_refusal(response, refused);
+        }
+    };
+}
+
+// The rows of every stream, written to the connection as they are formatted
+// instead of being held whole; the writing stops when the connection does.
+void send_runs_csv(httplib::Response& response, std::shared_ptr<const computed_ensemble> result) {
+    struct connection_closed {};
+    response.set_chunked_content_provider(csv_type, [result](std::size_t, httplib::DataSink& sink) {
+        std::string piece;
+        const auto pass_on = [&] {
+            if (!sink.write(piece.data(), piece.size())) throw connection_closed{};
+            piece.clear();
+        };
+        try {
+            results::write_runs_csv(result->runs, [&](std::string_view text) {
+                piece += text;
+                if (piece.size() >= piece_size) pass_on();
+            });
+            pass_on();
+        } catch (const connection_closed&) {
+            return false;
+        }
+        sink.done();
+        return true;
+    });
+}
+
+// A second server started on a port in use must fail, not share the port
+// with the first: the address may be taken again after an earlier server
+// ended (SO_REUSEADDR), but not held by two at once, as the SO_REUSEPORT
+// that the library sets by default would allow.
+void reuse_address_only(socket_t socket) {
+    const int yes = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+}
+
+void install_guards(explorer& server) {
+    httplib::Server& http = server.http;
+    http.set_socket_options(reuse_address_only);
+    http.set_default_headers(security_headers);
+    http.set_payload_max_length(max_body_length);
+    http.set_keep_alive_timeout(keep_alive_seconds);
+    http.set_pre_routing_handler([&server](const httplib::Request& request, httplib::Response& response) {
+        const request_facts facts{request.target, header(request, "Host"), header(request, "Origin"),
+                                  header(request, "Sec-Fetch-Site")};
+        const std::optional<refusal> refused = check_request(facts, server.address);
+        if (!refused) return httplib::Server::HandlerResponse::Unhandled;
+        send_refusal(response, *refused);
+        return httplib::Server::HandlerResponse::Handled;
+    });
+    http.set_error_handler(httplib::Server::HandlerWithResponse(
+        [](const httplib::Request& request, httplib::Response& response) {
+            if (!response.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+            response.set_content(error_json(default_message(request, response.status)), json_type);
+            return httplib::Server::HandlerResponse::Handled;
+        }));
+    http.set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr thrown) {
+        std::string message = "internal error";
+        try {
+            std::rethrow_exception(thrown);
+        } catch (const std::exception& failure) {
+            message += ": " + std::string(failure.what());
+        } catch (...) {
+        }
+        response.status = 500;
+        response.set_content(error_json(message), json_type);
+    });
+}
+
+void install_page(explorer& server) {
+    server.http.Get(R"(/|/[a-z_]+\.(js|css))", [](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<page_asset> asset = find_page_asset(request.path);
+        if (!asset) {
+            response.status = 404;  // the error handler words it
+            return;
+        }
+        response.set_content(asset->bytes.data(), asset->bytes.size(), std::string(asset->content_type));
+    });
+}
+
+void install_api(explorer& server) {
+    httplib::Server& http = server.http;
+    computation_state& computations = server.computations;
+    http.Get("/api/parameters", [&server](const httplib::Request&, httplib::Response& response) {
+        response.set_content(parameters_json(server.start), json_type);
+    });
+    http.Get("/api/progress", [&computations](const httplib::Request&, httplib::Response& response) {
+        response.set_content(progress_json(current_progress(computations)), json_type);
+    });
+    http.Post("/api/ensemble", answering([&computations](const httplib::Request& request, httplib::Response& response) {
+        ensemble_query query;
+        try {
+            query = read_query(fields_from_json(request.body));
+        } catch (const refusal&) {
+            supersede_computations(computations);  // the page has moved on all the same
+            throw;
+        }
+        response.set_content(ensemble_json(*compute(computations, query)), json_type);
+    }));
+    http.Get(R"(/api/summary\.csv)", answering([&computations](const httplib::Request& request,
+                                                              httplib::Response& response) {
+        const auto result = compute(computations, read_query(fields_of(request.params)));
+        std::string text;
+        results::write_summary_csv(result->summary, [&text](std::string_view piece) { text += piece; });
+        attach_file(response, "summary.csv");
+        response.set_content(text, csv_type);
+    }));
+    http.Get(R"(/api/runs\.csv)", answering([&computations](const httplib::Request& request,
+                                                           httplib::Response& response) {
+        const auto result = compute(computations, read_query(fields_of(request.params)));
+        attach_file(response, "runs.csv");
+        send_runs_csv(response, result);
+    }));
+    http.Get(R"(/api/report\.svg)", answering([&computations](const httplib::Request& request,
+                                                             httplib::Response& response) {
+        const auto result = compute(computations, read_query(fields_of(request.params)));
+        attach_file(response, "report.svg");
+        response.set_content(results::report_svg(result->runs, result->summary, result->answers.values),
+                             "image/svg+xml");
+    }));
+    http.Get(R"(/api/answers\.txt)", answering([](const httplib::Request& request, httplib::Response& response) {
+        results::provenance run;
+        run.answers = read_query(fields_of(request.params)).answers.texts;
+        attach_file(response, "answers.txt");
+        response.set_content(results::answers_file_text(run), "text/plain; charset=utf-8");
+    }));
+}
+
+}  // namespace
+
+void install_routes(explorer& server) {
+    install_guards(server);
+    install_page(server);
+    install_api(server);
+}
+
+bool bind_explorer(explorer& server) {
+    if (server.address.port != 0) return server.http.bind_to_port(server.address.host, server.address.port);
+    const int port = server.http.bind_to_any_port(server.address.host);
+    if (port < 0) return false;
+    server.address.port = port;
+    return true;
+}
+
+bool serve_explorer(explorer& server) { return server.http.listen_after_bind(); }
+
+void stop_explorer(explorer& server) {
+    stop_computations(server.computations);
+    server.http.stop();
+}
+
+}  // namespace zemrath::explore

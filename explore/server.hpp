@@ -1,0 +1,44 @@
+// The explorer's HTTP server: the page, and the API that the page and
+// scripts use.
+//
+//   GET  /                   the page (and its /app.js and /style.css)
+//   GET  /api/parameters     the ten parameters with their starting values
+//   POST /api/ensemble       {"parameters": {...}, "seeds": "..."}: the summary
+//   GET  /api/progress       the streams done of the running computation
+//   GET  /api/summary.csv, /api/runs.csv, /api/report.svg, /api/answers.txt
+//                            with the parameters and seeds as query arguments:
+//                            the files zemrath-ensemble writes for them
+//
+// Every answer to a request that is refused is {"error": "..."} with a 4xx
+// or 5xx status.
+#pragma once
+
+#include <httplib.h>
+
+#include "explore/computation.hpp"
+#include "explore/served_address.hpp"
+#include "zemrath/answer_reader.hpp"
+
+namespace zemrath::explore {
+
+struct explorer {
+    served_address address;  // port 0 until bound, when it asks for any free port
+    partial_answers start;   // the page's starting values, every one given
+    computation_state computations;
+    httplib::Server http;
+};
+
+// Sets up the routes, the guards and the limits.
+void install_routes(explorer& server);
+
+// Binds the listening socket (to a free port when address.port is 0, which
+// then becomes that port). False when the address cannot be had.
+bool bind_explorer(explorer& server);
+
+// Serves until stop_explorer; false when it could not serve at all.
+bool serve_explorer(explorer& server);
+
+// Stops the running computation and the server; from any thread.
+void stop_explorer(explorer& server);
+
+}  // namespace zemrath::explore

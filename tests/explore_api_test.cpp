@@ -1,0 +1,378 @@
+// zemrath-explore's HTTP API, served in-process on a free loopback port:
+// the files it serves are byte for byte those of zemrath-ensemble for the
+// same answers and seeds, its errors are worded as zemrath-ensemble words
+// them, it refuses what it must refuse, and a newer computation stops an
+// older one instead of waiting behind it.
+#include <gtest/gtest.h>
+
+#include <httplib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <future>
+#include <sstream>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "explore/command_line.hpp"
+#include "explore/request_guard.hpp"
+#include "explore/server.hpp"
+#include "program_runner.hpp"
+
+namespace zemrath::explore {
+namespace {
+
+namespace runner = zemrath::testing;
+using parameter_list = std::vector<std::pair<std::string, std::string>>;
+
+// The explorer, listening until the end of the test.
+struct running_explorer {
+    explorer server;
+    std::thread serving;
+
+    running_explorer() {
+        server.address = {"127.0.0.1", 0};
+        server.start = example_answers();
+        server.computations.threads = 2;
+        install_routes(server);
+        if (!bind_explorer(server)) throw std::runtime_error("cannot bind a loopback port");
+        serving = std::thread([this] { serve_explorer(server); });
+    }
+    running_explorer(const running_explorer&) = delete;
+    running_explorer& operator=(const running_explorer&) = delete;
+    ~running_explorer() {
+        stop_explorer(server);
+        serving.join();
+    }
+
+    httplib::Client client() const {
+        httplib::Client client("127.0.0.1", server.address.port);
+        client.set_read_timeout(300);
+        return client;
+    }
+};
+
+const char* const option_names[] = {
+    "embryo-larval-survival", "max-juvenile-survival", "adult-survival", "carrying-capacity", "weight-increase-rate",
+    "growth-inhibition",      "weight-at-one-year",    "max-reproduction-age", "fecundity-rate", "generations"};
+
+parameter_list parameters_of(const std::vector<std::string>& answers) {
+    parameter_list list;
+    for (std::size_t i = 0; i < answers.size(); ++i) list.emplace_back(option_names[i], answers[i]);
+    return list;
+}
+
+std::string encoded(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (std::isalnum(c) || c == '-' || c == '.' || c == '_') {
+            out += static_cast<char>(c);
+        } else {
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "%%%02X", c);
+            out += escape;
+        }
+    }
+    return out;
+}
+
+std::string query_string(const parameter_list& parameters) {
+    std::string query;
+    for (const auto& [name, value] : parameters) query += (query.empty() ? "" : "&") + name + "=" + encoded(value);
+    return query;
+}
+
+std::string json_body(const parameter_list& parameters, const std::string& seeds) {
+    nlohmann::json body;
+    for (const auto& [name, value] : parameters) body["parameters"][name] = value;
+    body["seeds"] = seeds;
+    return body.dump();
+}
+
+std::string error_of(const httplib::Result& result) {
+    return nlohmann::json::parse(result->body).at("error").get<std::string>();
+}
+
+// What zemrath-ensemble writes and prints for these parameters and seeds.
+struct ensemble_files {
+    std::string summary, runs, report, answers, standard_output, standard_error;
+    int status = -1;
+};
+
+ensemble_files run_ensemble_tool(const parameter_list& parameters, const std::string& seeds) {
+    const auto out = runner::make_scratch_directory() / "results";
+    std::vector<std::string> arguments;
+    for (const auto& [name, value] : parameters) {
+        arguments.push_back("--" + name);
+        arguments.push_back(value);
+    }
+    for (const char* more : {"--seeds", seeds.c_str(), "--out", out.c_str(), "--threads", "2"}) arguments.push_back(more);
+    const runner::program_result result = runner::run_program(runner::make_ensemble_run(arguments));
+    return {runner::read_file(out / "summary.csv"), runner::read_file(out / "runs.csv"),
+            runner::read_file(out / "report.svg"), runner::read_file(out / "run-answers.txt"),
+            result.standard_output,              result.standard_error,
+            result.exit_status};
+}
+
+struct scenario {
+    const char* name;
+    std::vector<std::string> answers;
+    std::string seeds;
+};
+
+// The README's example, written in several of the answer syntax's forms,
+// over a few hundred of its streams: about a third of them die out.
+const scenario readme_example{"streams die out",
+                              {"0.013", "0.8", "5.d-1", "4e2", "2", ".5", "0.1", "4", "1", "50"},
+                              "0-199,500-520,998"};
+// No embryo survives, and the eggs of 20 adults leave the 32-bit range.
+const scenario wrapping{"counts wrap around 32 bits",
+                        {"-1", "0.8", "0.9", "1000", "2", "0.5", "0.1", "3", "2e6", "5"},
+                        "3,17-20,998"};
+
+TEST(ExploreApi, FilesAreThoseOfTheEnsembleTool) {
+    const running_explorer explorer;
+    httplib::Client client = explorer.client();
+    for (const scenario& s : {readme_example, wrapping}) {
+        SCOPED_TRACE(s.name);
+        const parameter_list parameters = parameters_of(s.answers);
+        const ensemble_files expected = run_ensemble_tool(parameters, s.seeds);
+        ASSERT_EQ(expected.status, 0) << expected.standard_error;
+        parameter_list with_seeds = parameters;
+        with_seeds.emplace_back("seeds", s.seeds);
+        const std::string query = query_string(with_seeds);
+        const std::pair<const char*, const std::string*> files[] = {{"/api/summary.csv", &expected.summary},
+                                                                     {"/api/runs.csv", &expected.runs},
+                                                                     {"/api/report.svg", &expected.report},
+                                                                     {"/api/answers.txt", &expected.answers}};
+        for (const auto& [path, bytes] : files) {
+            const auto result = client.Get(std::string(path) + "?" + query);
+            ASSERT_TRUE(result) << path;
+            EXPECT_EQ(result->status, 200) << path << ": " << result->body;
+            EXPECT_EQ(result->body, *bytes) << path;
+        }
+    }
+}
+
+TEST(ExploreApi, EnsembleAnswerHoldsTheSummaryTableAndText) {
+    const running_explorer explorer;
+    const parameter_list parameters = parameters_of(readme_example.answers);
+    const ensemble_files expected = run_ensemble_tool(parameters, readme_example.seeds);
+    const auto result =
+        explorer.client().Post("/api/ensemble", json_body(parameters, readme_example.seeds), "application/json");
+    ASSERT_TRUE(result);
+    ASSERT_EQ(result->status, 200) << result->body;
+    const nlohmann::json answer = nlohmann::json::parse(result->body);
+    EXPECT_EQ(answer.at("text"), expected.standard_output);
+    EXPECT_EQ(answer.at("streams"), 222);
+    EXPECT_GT(answer.at("seconds").get<double>(), 0.0);
+
+    // Every cell of summary.csv, under its column's name.
+    std::istringstream csv(expected.summary);
+    std::string header;
+    std::getline(csv, header);
+    std::vector<std::string> columns;
+    std::istringstream names(header);
+    for (std::string name; std::getline(names, name, ',');) columns.push_back(name);
+    const nlohmann::json& summary = answer.at("summary");
+    std::size_t row = 0;
+    for (std::string line; std::getline(csv, line); ++row) {
+        ASSERT_LT(row, summary.size());
+        std::istringstream cells(line);
+        std::size_t column = 0;
+        for (std::string cell; std::getline(cells, cell, ','); ++column)
+            EXPECT_EQ(summary[row].at(columns[column]).get<double>(), std::stod(cell))
+                << "generation " << row << ", " << columns[column];
+        EXPECT_EQ(summary[row].size(), columns.size());
+    }
+    EXPECT_EQ(row, summary.size());
+    EXPECT_EQ(row, 51u);
+}
+
+// A bad parameter is refused with the words zemrath-ensemble uses for it.
+TEST(ExploreApi, BadParametersWordedAsTheEnsembleToolWordsThem) {
+    const running_explorer explorer;
+    httplib::Client client = explorer.client();
+    struct case_t {
+        std::size_t index;
+        std::string value;
+    };
+    for (const case_t& c : {case_t{2, "abc"}, case_t{9, "12.5"}, case_t{0, ","}, case_t{7, "2147483648"}}) {
+        parameter_list parameters = parameters_of(readme_example.answers);
+        parameters[c.index].second = c.value;
+        const ensemble_files tool = run_ensemble_tool(parameters, "0-999");
+        ASSERT_EQ(tool.status, 2);
+        const auto result = client.Post("/api/ensemble", json_body(parameters, "0-999"), "application/json");
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->status, 400);
+        EXPECT_EQ("zemrath-ensemble: " + error_of(result) + "\n", tool.standard_error);
+    }
+    const ensemble_files tool = run_ensemble_tool(parameters_of(readme_example.answers), "7-3");
+    const auto result = client.Get("/api/summary.csv?" + query_string(parameters_of(readme_example.answers)) +
+                                   "&seeds=7-3");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, 400);
+    EXPECT_EQ("zemrath-ensemble: " + error_of(result) + "\n", tool.standard_error);
+}
+
+TEST(ExploreApi, RefusesWhatItMustRefuse) {
+    const running_explorer explorer;
+    const std::string port = std::to_string(explorer.server.address.port);
+    const std::string good_query = query_string(parameters_of(readme_example.answers));
+    parameter_list too_many_rows = parameters_of(readme_example.answers);
+    too_many_rows[9].second = "20000";
+    parameter_list too_many_classes = parameters_of(readme_example.answers);
+    too_many_classes[7].second = "2000000000";
+    struct case_t {
+        const char* name;
+        const char* method;
+        std::string path;
+        std::string body;
+        httplib::Headers headers;
+        int status;
+        std::string error;  // the start of the message
+    };
+    const case_t cases[] = {
+        {"foreign Host", "GET", "/", "", {{"Host", "evil.example:" + port}}, 403, "Host 'evil.example:"},
+        {"foreign Host for the API", "POST", "/api/ensemble", json_body(parameters_of(readme_example.answers), "1"),
+         {{"Host", "rebound.example:" + port}}, 403, "Host 'rebound.example:"},
+        {"cross-origin call", "POST", "/api/ensemble", json_body(parameters_of(readme_example.answers), "1"),
+         {{"Origin", "http://evil.example"}}, 403, "cross-origin request"},
+        {"cross-site download", "GET", "/api/summary.csv?" + good_query, "", {{"Sec-Fetch-Site", "cross-site"}},
+         403, "request from another site"},
+        {"body over 64 KiB", "POST", "/api/ensemble", std::string(max_body_length + 1, ' '), {}, 413,
+         "the request body is larger than 64 KiB"},
+        {"long query", "GET", "/api/summary.csv?seeds=" + std::string(max_query_length, '1'), "", {}, 414,
+         "the query is longer"},
+        {"longer request line than the server reads", "GET", "/api/summary.csv?" + std::string(9000, 'a'), "", {},
+         414, "the request line is too long"},
+        {"body not JSON", "POST", "/api/ensemble", "embryo-larval-survival=1", {}, 400, "the body is not JSON"},
+        {"rows beyond the bound", "GET", "/api/runs.csv?" + query_string(too_many_rows), "", {}, 400,
+         "--generations: 20000 generations of 1000 streams"},
+        {"age classes beyond memory", "POST", "/api/ensemble", json_body(too_many_classes, "0-1"), {}, 503,
+         "not enough memory for 2000000000 age classes"},
+        {"unknown API path", "GET", "/api/output.txt?" + good_query, "", {}, 404, "no such page"},
+        {"a file of the source tree", "GET", "/explore/page/app.js", "", {}, 404, "no such page"},
+        {"a file outside", "GET", "/../../../../etc/passwd", "", {}, 404, "no such page"},
+        {"computation by GET", "GET", "/api/ensemble", "", {}, 404, "no such page"},
+    };
+    httplib::Client client = explorer.client();
+    for (const case_t& c : cases) {
+        SCOPED_TRACE(c.name);
+        const httplib::Result result = std::string(c.method) == "GET"
+                                           ? client.Get(c.path, c.headers)
+                                           : client.Post(c.path, c.headers, c.body, "application/json");
+        ASSERT_TRUE(result) << httplib::to_string(result.error());
+        EXPECT_EQ(result->status, c.status) << result->body;
+        EXPECT_EQ(result->get_header_value("Content-Type"), "application/json");
+        EXPECT_TRUE(error_of(result).starts_with(c.error)) << error_of(result);
+    }
+    // The same requests from the page itself are taken.
+    const auto page_call = client.Post("/api/ensemble", {{"Origin", "http://127.0.0.1:" + port}},
+                                       json_body(parameters_of(readme_example.answers), "1"), "application/json");
+    ASSERT_TRUE(page_call);
+    EXPECT_EQ(page_call->status, 200) << page_call->body;
+}
+
+TEST(ExploreApi, PageIsServedFromItsEmbeddedFiles) {
+    const running_explorer explorer;
+    httplib::Client client = explorer.client();
+    const std::pair<const char*, const char*> files[] = {
+        {"/", "index.html"}, {"/app.js", "app.js"}, {"/style.css", "style.css"}};
+    for (const auto& [path, file] : files) {
+        const auto result = client.Get(path);
+        ASSERT_TRUE(result) << path;
+        EXPECT_EQ(result->status, 200) << path;
+        EXPECT_EQ(result->body, runner::read_file(std::filesystem::path(ZEMRATH_PAGE_SOURCES) / file)) << path;
+        EXPECT_TRUE(result->get_header_value("Content-Security-Policy").starts_with("default-src 'none'")) << path;
+        EXPECT_EQ(result->get_header_value("X-Content-Type-Options"), "nosniff");
+    }
+    EXPECT_EQ(client.Get("/app.js")->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+
+    const auto parameters = client.Get("/api/parameters");
+    ASSERT_TRUE(parameters);
+    const nlohmann::json page = nlohmann::json::parse(parameters->body);
+    ASSERT_EQ(page.at("parameters").size(), 10u);
+    for (std::size_t i = 0; i < 10; ++i) {
+        EXPECT_EQ(page["parameters"][i].at("name"), option_names[i]);
+        EXPECT_EQ(page["parameters"][i].at("value"), example_answers().texts[i]);
+    }
+    EXPECT_EQ(page["parameters"][3].at("prompt"), "Carrying capacity (Eq. (1))");
+    EXPECT_EQ(page["parameters"][7].at("whole"), true);
+    EXPECT_EQ(page.at("seeds"), "0-999");
+}
+
+// Streams that take long enough together that the test's next request
+// arrives while they run: the README's example over 2000 generations.
+parameter_list long_computation() {
+    parameter_list parameters = parameters_of(readme_example.answers);
+    parameters[2].second = "0.6";  // the populations persist
+    parameters[9].second = "2000";
+    return parameters;
+}
+
+// Whether a computation started within a generous while.
+bool wait_until_running(httplib::Client& client) {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (std::chrono::steady_clock::now() < give_up) {
+        const auto progress = client.Get("/api/progress");
+        if (progress && nlohmann::json::parse(progress->body).at("running") == true) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+TEST(ExploreApi, NewerRequestStopsTheRunningComputationInsteadOfWaitingBehindIt) {
+    parameter_list refused = parameters_of(readme_example.answers);
+    refused[2].second = "0.5x";
+    struct case_t {
+        const char* name;
+        std::string body;
+        int status;
+    };
+    const case_t cases[] = {
+        {"a computation", json_body(parameters_of(readme_example.answers), "0-9"), 200},
+        {"a request with a bad value", json_body(refused, "0-9"), 400},
+    };
+    const running_explorer explorer;
+    for (const case_t& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto older = std::async(std::launch::async, [&] {
+            return explorer.client().Post("/api/ensemble", json_body(long_computation(), "0-999"), "application/json");
+        });
+        httplib::Client client = explorer.client();
+        ASSERT_TRUE(wait_until_running(client));
+        const auto newer = client.Post("/api/ensemble", c.body, "application/json");
+        ASSERT_TRUE(newer);
+        EXPECT_EQ(newer->status, c.status) << newer->body;
+        const httplib::Result stopped = older.get();
+        ASSERT_TRUE(stopped);
+        EXPECT_EQ(stopped->status, 409);
+        EXPECT_EQ(error_of(stopped), "superseded: a newer computation was asked for");
+        const auto progress = client.Get("/api/progress");
+        EXPECT_EQ(nlohmann::json::parse(progress->body).at("running"), false);
+    }
+}
+
+TEST(ExploreApi, StoppingEndsTheRunningComputation) {
+    running_explorer explorer;
+    auto running = std::async(std::launch::async, [&] {
+        return explorer.client().Post("/api/ensemble", json_body(long_computation(), "0-999"), "application/json");
+    });
+    httplib::Client client = explorer.client();
+    ASSERT_TRUE(wait_until_running(client));
+    stop_computations(explorer.server.computations);
+    const httplib::Result stopped = running.get();
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(stopped->status, 503);
+    EXPECT_EQ(error_of(stopped), "the explorer is stopping");
+    const auto later = client.Post("/api/ensemble", json_body(parameters_of(readme_example.answers), "0"),
+                                   "application/json");
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->status, 503);
+}
+
+}  // namespace
+}  // namespace zemrath::explore

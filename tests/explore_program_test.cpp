@@ -1,0 +1,178 @@
+// The zemrath-explore program: its command line, the address it prints,
+// the warning when it listens beyond this machine, and its clean stop on
+// SIGINT and SIGTERM, even in the middle of a computation.
+#include <gtest/gtest.h>
+
+#include <httplib.h>
+#include <signal.h>
+
+#include <chrono>
+#include <fstream>
+#include <future>
+#include <regex>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "program_runner.hpp"
+#include "zemrath/version.hpp"
+
+namespace zemrath::explore {
+namespace {
+
+namespace runner = zemrath::testing;
+
+std::string answers_file(const std::string& contents) {
+    const auto path = runner::make_scratch_directory() / "answers.txt";
+    std::ofstream(path, std::ios::binary) << contents;
+    return path.string();
+}
+
+// The port of the address the program prints once it listens, or 0 when it
+// printed none within a generous while.
+int printed_port(const runner::started_program& started) {
+    const std::regex address(R"(http://[^ ]+:(\d+)/)");
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < give_up) {
+        std::smatch found;
+        const std::string output = runner::read_file(started.scratch / "stdout");
+        if (std::regex_search(output, found, address)) return std::stoi(found[1]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return 0;
+}
+
+std::string long_computation() {
+    return R"({"parameters": {"embryo-larval-survival": "0.013", "max-juvenile-survival": "0.8",
+               "adult-survival": "0.6", "carrying-capacity": "400", "weight-increase-rate": "2",
+               "growth-inhibition": "0.5", "weight-at-one-year": "0.1", "max-reproduction-age": "4",
+               "fecundity-rate": "1", "generations": "2000"}})";
+}
+
+bool computation_running(httplib::Client& client) {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (std::chrono::steady_clock::now() < give_up) {
+        const auto progress = client.Get("/api/progress");
+        if (progress && nlohmann::json::parse(progress->body).at("running") == true) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+TEST(ExploreProgram, StartsFromTheAnswersFileAndStopsCleanlyOnASignal) {
+    struct case_t {
+        int signal;
+        bool computing;
+        const char* said;
+    };
+    const std::string answers = answers_file("0.3\n0.8\n0.9\n1000\n2\n0.5\n0.1\n4\n1.5D0\n12\n\n");
+    for (const case_t& c : {case_t{SIGTERM, false, "stopped by SIGTERM"}, case_t{SIGINT, true, "stopped by SIGINT"}}) {
+        SCOPED_TRACE(c.said);
+        const runner::started_program started = runner::start_program(
+            runner::make_explore_run({"--answers", answers, "--port", "0", "--threads", "2"}));
+        const int port = printed_port(started);
+        ASSERT_NE(port, 0);
+        httplib::Client client("127.0.0.1", port);
+        client.set_read_timeout(300);
+        const auto parameters = client.Get("/api/parameters");
+        ASSERT_TRUE(parameters);
+        const nlohmann::json page = nlohmann::json::parse(parameters->body);
+        EXPECT_EQ(page["parameters"][0].at("value"), "0.3");
+        EXPECT_EQ(page["parameters"][8].at("value"), "1.5D0");
+        EXPECT_EQ(page["parameters"][9].at("value"), "12");
+
+        std::future<httplib::Result> computation;
+        if (c.computing) {
+            computation = std::async(std::launch::async, [port] {
+                httplib::Client caller("127.0.0.1", port);
+                caller.set_read_timeout(300);
+                return caller.Post("/api/ensemble", long_computation(), "application/json");
+            });
+            ASSERT_TRUE(computation_running(client));
+        }
+        ::kill(started.pid, c.signal);
+        const runner::program_result result = runner::finish_program(started);
+        EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+        EXPECT_NE(result.standard_output.find("zemrath-explore: open http://127.0.0.1:" + std::to_string(port) + "/"),
+                  std::string::npos)
+            << result.standard_output;
+        EXPECT_NE(result.standard_output.find(c.said), std::string::npos) << result.standard_output;
+        EXPECT_EQ(result.standard_error, "");
+        if (c.computing) {
+            const httplib::Result stopped = computation.get();  // answered or cut off, not left hanging
+            if (stopped) {
+                EXPECT_EQ(stopped->status, 503);
+            }
+        }
+    }
+}
+
+TEST(ExploreProgram, WarnsWhenListeningBeyondThisMachine) {
+    const runner::started_program started =
+        runner::start_program(runner::make_explore_run({"--host", "0.0.0.0", "--port", "0"}));
+    const int port = printed_port(started);
+    ASSERT_NE(port, 0);
+    httplib::Client client("127.0.0.1", port);
+    const auto page = client.Get("/");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    const auto rebound = client.Get("/", {{"Host", "rebound.example:" + std::to_string(port)}});
+    ASSERT_TRUE(rebound);
+    EXPECT_EQ(rebound->status, 403);
+    ::kill(started.pid, SIGTERM);
+    const runner::program_result result = runner::finish_program(started);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_NE(result.standard_error.find("zemrath-explore: warning: listening on 0.0.0.0, not only on this machine"),
+              std::string::npos)
+        << result.standard_error;
+}
+
+TEST(ExploreProgram, UsageErrorsAreOneLineWithStatusTwo) {
+    struct case_t {
+        std::vector<std::string> arguments;
+        const char* named;
+    };
+    const case_t cases[] = {
+        {{"--port", "70000"}, "--port: 70000 is not from 0 to 65535"},
+        {{"--port", "http"}, "--port: 'http' is not a number"},
+        {{"--threads", "0"}, "--threads: 0 is not from 1 to 1024"},
+        {{"--prot", "8080"}, "unknown option --prot (did you mean --port?)"},
+        {{"8080"}, "unexpected argument '8080'"},
+        {{"--host", ""}, "--host: the address is empty"},
+        {{"--answers", "/nonexistent/answers.txt"}, "cannot open answers file /nonexistent/answers.txt"},
+        {{"--answers", answers_file("0.3\n0.8\n0.9\n1000\n2\n0.5\n0.1\n4\n")},
+         "holds too few answers: missing parameters --fecundity-rate, --generations"},
+        {{"--answers", answers_file("0.3\n0.8\nmany\n")}, "answer 3 (adult_survival)"},
+    };
+    for (const case_t& c : cases) {
+        const runner::program_result result = runner::run_program(runner::make_explore_run(c.arguments));
+        EXPECT_EQ(result.exit_status, 2) << c.named;
+        EXPECT_EQ(result.standard_output, "");
+        EXPECT_TRUE(result.standard_error.starts_with("zemrath-explore: ")) << result.standard_error;
+        EXPECT_NE(result.standard_error.find(c.named), std::string::npos) << result.standard_error;
+        EXPECT_EQ(result.standard_error.find('\n'), result.standard_error.size() - 1) << result.standard_error;
+    }
+}
+
+TEST(ExploreProgram, PortInUseIsAFailure) {
+    httplib::Server holder;
+    const int port = holder.bind_to_any_port("127.0.0.1");
+    ASSERT_GT(port, 0);
+    const runner::program_result result =
+        runner::run_program(runner::make_explore_run({"--port", std::to_string(port)}));
+    EXPECT_EQ(result.exit_status, 1);
+    EXPECT_EQ(result.standard_error, "zemrath-explore: cannot listen on 127.0.0.1:" + std::to_string(port) + "\n");
+}
+
+TEST(ExploreProgram, HelpAndVersion) {
+    const runner::program_result help = runner::run_program(runner::make_explore_run({"--help"}));
+    EXPECT_EQ(help.exit_status, 0);
+    for (const char* option : {"--answers", "--host", "--port", "--threads", "--version"})
+        EXPECT_NE(help.standard_output.find(option), std::string::npos) << option;
+    const runner::program_result version = runner::run_program(runner::make_explore_run({"--version"}));
+    EXPECT_EQ(version.exit_status, 0);
+    EXPECT_EQ(version.standard_output, "zemrath-explore " + std::string(zemrath::version) + "\n");
+}
+
+}  // namespace
+}  // namespace zemrath::explore

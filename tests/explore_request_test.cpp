@@ -1,0 +1,215 @@
+// What zemrath-explore takes from a request before it runs anything: which
+// requests it answers at all (Host, Origin, Sec-Fetch-Site, query length),
+// and how the parameters and seeds of a request are read.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "explore/ensemble_query.hpp"
+#include "explore/refusal.hpp"
+#include "explore/request_guard.hpp"
+#include "explore/served_address.hpp"
+
+namespace zemrath::explore {
+namespace {
+
+const served_address loopback{"127.0.0.1", 8080};
+
+TEST(ExploreGuard, HostMustNameTheServedAddress) {
+    struct case_t {
+        served_address address;
+        std::string host;
+        bool accepted;
+    };
+    const served_address wildcard{"0.0.0.0", 8080};
+    const served_address named{"lab.example", 8080};
+    const served_address ipv6{"::1", 8080};
+    const case_t cases[] = {
+        {loopback, "127.0.0.1:8080", true},
+        {loopback, "localhost:8080", true},
+        {loopback, "LocalHost:8080", true},
+        {loopback, "[::1]:8080", true},
+        {loopback, "127.0.0.1:8081", false},          // another port
+        {loopback, "127.0.0.1", false},               // port 80 implied
+        {loopback, "evil.example:8080", false},       // a name that can be rebound to 127.0.0.1
+        {loopback, "localhost.evil.example:8080", false},
+        {loopback, "192.168.1.5:8080", false},        // not the loopback address served
+        {loopback, "127.0.0.1:8080:8080", false},
+        {loopback, "[::1:8080", false},
+        {loopback, ":8080", false},
+        {wildcard, "192.168.1.5:8080", true},          // every interface: any address literal
+        {wildcard, "[fe80::1]:8080", true},
+        {wildcard, "localhost:8080", true},
+        {wildcard, "evil.example:8080", false},
+        {named, "lab.example:8080", true},
+        {named, "LAB.example:8080", true},
+        {named, "localhost:8080", false},
+        {named, "127.0.0.1:8080", false},
+        {ipv6, "[::1]:8080", true},
+        {ipv6, "localhost:8080", true},
+        {ipv6, "::1:8080", false},                     // an IPv6 host needs its brackets
+    };
+    for (const case_t& c : cases)
+        EXPECT_EQ(host_names_server(c.host, c.address), c.accepted) << c.address.host << " given Host " << c.host;
+}
+
+TEST(ExploreGuard, RefusalsAndTheirStatus) {
+    struct case_t {
+        const char* name;
+        request_facts request;
+        std::optional<int> status;  // nullopt: the request goes on
+    };
+    const std::string long_query = "/api/summary.csv?seeds=" + std::string(max_query_length, '1');
+    const std::string longest_query = "/api/summary.csv?" + std::string(max_query_length, 'a');
+    const case_t cases[] = {
+        {"page", {"/", "127.0.0.1:8080", std::nullopt, std::nullopt}, std::nullopt},
+        {"same-origin call", {"/api/ensemble", "127.0.0.1:8080", "http://127.0.0.1:8080", "same-origin"}, std::nullopt},
+        {"script without browser headers", {"/api/ensemble", "localhost:8080", std::nullopt, std::nullopt}, std::nullopt},
+        {"address typed in the browser", {"/api/summary.csv", "127.0.0.1:8080", std::nullopt, "none"}, std::nullopt},
+        {"no Host", {"/", std::nullopt, std::nullopt, std::nullopt}, 400},
+        {"malformed Host", {"/", "[::1", std::nullopt, std::nullopt}, 400},
+        {"foreign Host", {"/", "evil.example:8080", std::nullopt, std::nullopt}, 403},
+        {"cross-origin call", {"/api/ensemble", "127.0.0.1:8080", "http://evil.example", std::nullopt}, 403},
+        {"origin of another port", {"/api/ensemble", "127.0.0.1:8080", "http://127.0.0.1:9999", std::nullopt}, 403},
+        {"opaque origin", {"/api/ensemble", "127.0.0.1:8080", "null", std::nullopt}, 403},
+        {"cross-site fetch", {"/api/report.svg", "127.0.0.1:8080", std::nullopt, "cross-site"}, 403},
+        {"same-site fetch", {"/api/report.svg", "127.0.0.1:8080", std::nullopt, "same-site"}, 403},
+        {"link to the page from elsewhere", {"/", "127.0.0.1:8080", std::nullopt, "cross-site"}, std::nullopt},
+        {"longest query", {longest_query, "127.0.0.1:8080", std::nullopt, std::nullopt}, std::nullopt},
+        {"long query", {long_query, "127.0.0.1:8080", std::nullopt, std::nullopt}, 414},
+    };
+    for (const case_t& c : cases) {
+        const std::optional<refusal> refused = check_request(c.request, loopback);
+        ASSERT_EQ(refused.has_value(), c.status.has_value()) << c.name << ": " << (refused ? refused->message : "");
+        if (refused) {
+            EXPECT_EQ(refused->status, *c.status) << c.name;
+            EXPECT_FALSE(refused->message.empty()) << c.name;
+        }
+    }
+}
+
+TEST(ExploreAddress, PageAddressForABrowserOnThisMachine) {
+    EXPECT_EQ(page_url({"127.0.0.1", 8080}), "http://127.0.0.1:8080/");
+    EXPECT_EQ(page_url({"::1", 80}), "http://[::1]:80/");
+    EXPECT_EQ(page_url({"0.0.0.0", 5}), "http://127.0.0.1:5/");
+    EXPECT_EQ(page_url({"::", 5}), "http://[::1]:5/");
+    EXPECT_EQ(page_url({"lab.example", 5}), "http://lab.example:5/");
+    for (const char* host : {"localhost", "127.0.0.1", "127.1.2.3", "::1"}) EXPECT_TRUE(is_loopback(host)) << host;
+    for (const char* host : {"0.0.0.0", "::", "192.168.1.5", "lab.example", "127.example"})
+        EXPECT_FALSE(is_loopback(host)) << host;
+}
+
+// The ten parameters of the README's example, as a request gives them.
+query_fields example_fields() {
+    return {{"embryo-larval-survival", "0.013"}, {"max-juvenile-survival", "0.8"}, {"adult-survival", "0.5"},
+            {"carrying-capacity", "400"},        {"weight-increase-rate", "2"},    {"growth-inhibition", "0.5"},
+            {"weight-at-one-year", "0.1"},       {"max-reproduction-age", "4"},    {"fecundity-rate", "1"},
+            {"generations", "50"}};
+}
+
+std::string refusal_of(const query_fields& fields) {
+    try {
+        read_query(fields);
+    } catch (const refusal& refused) {
+        EXPECT_EQ(refused.status, 400);
+        return refused.message;
+    }
+    return "";
+}
+
+TEST(ExploreQuery, ParametersInTheAnswerSyntaxAndSeeds) {
+    query_fields fields = example_fields();
+    fields[3].second = "1.5D2";
+    fields[9].second = "3*7";
+    fields.emplace_back("seeds", "5,0-2");
+    const ensemble_query query = read_query(fields);
+    EXPECT_EQ(query.answers.values.carrying_capacity, 150);
+    EXPECT_EQ(query.answers.values.generations, 7);
+    EXPECT_EQ(query.answers.texts[3], "1.5D2");
+    EXPECT_EQ(query.seeds, (std::vector<std::int32_t>{0, 1, 2, 5}));
+    EXPECT_EQ(read_query(example_fields()).seeds.size(), 1000u);
+}
+
+TEST(ExploreQuery, JsonNumbersBecomeTheShortestTextThatReadsBack) {
+    const query_fields fields = fields_from_json(
+        R"({"parameters": {"embryo-larval-survival": 0.1, "carrying-capacity": 1e-5, "generations": 50,
+                           "fecundity-rate": 2.0, "adult-survival": "0.5"}, "seeds": "1-3"})");
+    const query_fields expected = {{"adult-survival", "0.5"}, {"carrying-capacity", "1e-05"},
+                                   {"embryo-larval-survival", "0.1"}, {"fecundity-rate", "2"},
+                                   {"generations", "50"}, {"seeds", "1-3"}};  // in the order of the names
+    EXPECT_EQ(fields, expected);
+}
+
+TEST(ExploreQuery, BadRequestsNameTheirProblem) {
+    struct case_t {
+        query_fields fields;
+        std::string message;
+    };
+    const auto with = [](std::size_t index, std::string text) {
+        query_fields fields = example_fields();
+        fields[index].second = std::move(text);
+        return fields;
+    };
+    const auto plus = [](std::string name, std::string text) {
+        query_fields fields = example_fields();
+        fields.emplace_back(std::move(name), std::move(text));
+        return fields;
+    };
+    const auto without = [](std::initializer_list<std::size_t> left_out) {
+        query_fields fields;
+        const query_fields all = example_fields();
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (std::find(left_out.begin(), left_out.end(), i) == left_out.end()) fields.push_back(all[i]);
+        return fields;
+    };
+    const case_t cases[] = {
+        {with(2, "abc"), "--adult-survival: 'abc' is not a number the prompt would take "
+                         "(Bad real number in item 1 of list input)"},
+        {with(9, "12.5"), "--generations: '12.5' is not a number the prompt would take "
+                          "(Bad integer for item 1 in list input)"},
+        {with(0, ","), "--embryo-larval-survival: ',' is not a number the prompt would take (no number given)"},
+        {without({9}), "missing parameter --generations"},
+        {without({0, 9}), "missing parameters --embryo-larval-survival, --generations"},
+        {plus("adult-survivl", "1"), "unknown option --adult-survivl (did you mean --adult-survival?)"},
+        {plus("adult-survival", "0.4"), "--adult-survival is given twice"},
+        {plus("seeds", "5-2"), "--seeds: "},
+        {with(9, "20000"), "--generations: 20000 generations of 1000 streams are more rows than the explorer "
+                           "keeps at once (10000000); ask for fewer generations or seeds"},
+    };
+    for (const case_t& c : cases) {
+        const std::string message = refusal_of(c.fields);
+        EXPECT_TRUE(message.starts_with(c.message)) << message;
+    }
+    query_fields few_seeds = with(9, "20000");
+    few_seeds.emplace_back("seeds", "0-9");
+    EXPECT_NO_THROW(read_query(few_seeds));  // the bound is on rows, not on generations
+}
+
+TEST(ExploreQuery, BodiesThatAreNotAQuery) {
+    for (const char* body : {"", "{", "[1, 2]", R"({"parameters": [1]})", R"({"parameters": {"generations": true}})",
+                             R"({"seeds": null})", R"({"parameter": {}})", "{\"seeds\": \"\xff\"}"}) {
+        try {
+            fields_from_json(body);
+            ADD_FAILURE() << "took " << body;
+        } catch (const refusal& refused) {
+            EXPECT_EQ(refused.status, 400) << body;
+            EXPECT_FALSE(refused.message.empty()) << body;
+        }
+    }
+}
+
+TEST(ExploreQuery, KeyTellsTheAnswersAsWrittenAndTheSeedsApart) {
+    query_fields fields = example_fields();
+    const std::string key = query_key(read_query(fields));
+    fields.emplace_back("seeds", "500-999,0-499");
+    EXPECT_EQ(query_key(read_query(fields)), key);  // the same seeds
+    fields.back().second = "0-998";
+    EXPECT_NE(query_key(read_query(fields)), key);
+    query_fields rewritten = example_fields();
+    rewritten[2].second = ".5";
+    EXPECT_NE(query_key(read_query(rewritten)), key);  // answers.txt would differ
+}
+
+}  // namespace
+}  // namespace zemrath::explore
