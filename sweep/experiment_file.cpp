@@ -7,6 +7,7 @@
 #include <toml++/toml.h>
 
 #include "cli/option_checks.hpp"
+#include "cli/parameter_options.hpp"
 #include "zemrath/answer_reader.hpp"
 #include "zemrath/seed_list.hpp"
 
@@ -251,9 +252,7 @@ const toml::table* table_at(const std::string& file, const toml::table& root, co
 }  // namespace
 
 std::string parameter_key(std::size_t answer) {
-    std::string key(answer_fields.at(answer).name);
-    std::replace(key.begin(), key.end(), '_', '-');
-    return key;
+    return cli::parameter_option_name(answer).substr(2);  // the option without its dashes
 }
 
 experiment parse_experiment(std::string_view text, const std::string& name,
