@@ -1,26 +1,11 @@
 #include "results/csv_tables.hpp"
 
-#include <array>
 #include <string>
 #include <string_view>
 
 #include "zemrath/real_text.hpp"
 
 namespace zemrath::results {
-
-namespace {
-
-struct summarised_count {
-    std::string_view name;
-    column_summary generation_summary::*field;
-};
-constexpr std::array<summarised_count, 3> summarised_counts = {{
-    {"embryos", &generation_summary::embryos},
-    {"larvae", &generation_summary::larvae},
-    {"adults", &generation_summary::adults},
-}};
-
-}  // namespace
 
 void write_runs_csv(const ensemble_runs& runs, const text_sink& sink) {
     sink("seed,generation,embryos,larvae,adults\n");
@@ -38,17 +23,14 @@ void write_runs_csv(const ensemble_runs& runs, const text_sink& sink) {
 
 std::string summary_columns() {
     std::string columns;
-    for (const summarised_count& count : summarised_counts)
-        for (const statistic& stat : column_statistics)
-            columns += std::string(count.name) + '_' + std::string(stat.suffix) + ',';
-    return columns + "extinct_fraction,wrapped_fraction";
+    for (const std::string& name : summary_column_names()) columns += (columns.empty() ? "" : ",") + name;
+    return columns;
 }
 
 std::string summary_line(const generation_summary& generation) {
     std::string line = std::to_string(generation.generation);
-    for (const summarised_count& count : summarised_counts)
-        for (const statistic& stat : column_statistics) line += ',' + real_text(generation.*count.field.*stat.field);
-    return line + ',' + real_text(generation.extinct_fraction) + ',' + real_text(generation.wrapped_fraction) + '\n';
+    for (double value : summary_column_values(generation)) line += ',' + real_text(value);
+    return line + '\n';
 }
 
 void write_summary_csv(const ensemble_summary& summary, const text_sink& sink) {
