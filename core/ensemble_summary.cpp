@@ -1,8 +1,21 @@
 #include "zemrath/ensemble_summary.hpp"
 
+#include <array>
+#include <string_view>
+
 namespace zemrath {
 
 namespace {
+
+struct summarised_count {
+    std::string_view name;
+    column_summary generation_summary::*field;
+};
+constexpr std::array<summarised_count, 3> summarised_counts = {{
+    {"embryos", &generation_summary::embryos},
+    {"larvae", &generation_summary::larvae},
+    {"adults", &generation_summary::adults},
+}};
 
 // Row 0 always holds the 20 first recruits, so a stream can die out from
 // generation 1 on.
@@ -48,6 +61,24 @@ ensemble_summary summarise_ensemble(const ensemble_runs& runs) {
         summary.first_wrapped_generation.push_back(first_wrapped_generation(stream_wrapped(runs, k)));
     }
     return summary;
+}
+
+std::vector<std::string> summary_column_names() {
+    std::vector<std::string> names;
+    for (const summarised_count& count : summarised_counts)
+        for (const statistic& stat : column_statistics) names.push_back(std::string(count.name) + '_' + std::string(stat.suffix));
+    names.emplace_back("extinct_fraction");
+    names.emplace_back("wrapped_fraction");
+    return names;
+}
+
+std::vector<double> summary_column_values(const generation_summary& generation) {
+    std::vector<double> values;
+    for (const summarised_count& count : summarised_counts)
+        for (const statistic& stat : column_statistics) values.push_back(generation.*count.field.*stat.field);
+    values.push_back(generation.extinct_fraction);
+    values.push_back(generation.wrapped_fraction);
+    return values;
 }
 
 }  // namespace zemrath

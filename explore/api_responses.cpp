@@ -20,12 +20,12 @@ std::string dump(const ordered_json& document) {
 }  // namespace
 
 std::string ensemble_json(const computed_ensemble& result) {
-    const std::vector<std::string> columns = results::summary_column_names();
+    const std::vector<std::string> columns = summary_column_names();
     ordered_json summary = ordered_json::array();
     for (const generation_summary& generation : result.summary.generations) {
         ordered_json row;
         row["generation"] = generation.generation;
-        const std::vector<double> values = results::summary_values(generation);
+        const std::vector<double> values = summary_column_values(generation);
         for (std::size_t i = 0; i < columns.size(); ++i) row[columns[i]] = values[i];
         summary.push_back(std::move(row));
     }

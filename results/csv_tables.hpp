@@ -25,13 +25,9 @@ void write_runs_csv(const ensemble_runs& runs, const text_sink& sink);
 
 void write_summary_csv(const ensemble_summary& summary, const text_sink& sink);
 
-// The header line's columns after "generation", comma-separated: the names
-// every summary table of the project uses.
+// The header line's columns after "generation", comma-separated: the
+// names every summary table of the project uses (summary_column_names).
 std::string summary_columns();
-
-// The same names one by one, and a generation's values in their order.
-std::vector<std::string> summary_column_names();
-std::vector<double> summary_values(const generation_summary& generation);
 
 // One line of summary.csv (generation, the statistics, LF).
 std::string summary_line(const generation_summary& generation);

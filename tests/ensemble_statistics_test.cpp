@@ -3,7 +3,10 @@
 // work out by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <utility>
 
 #include "zemrath/ensemble_summary.hpp"
 #include "zemrath/statistics.hpp"
@@ -109,6 +112,31 @@ TEST(EnsembleSummary, ColumnsExtinctionAndWrapsPerGeneration) {
     using gen = std::optional<std::int32_t>;
     EXPECT_EQ(s.extinction_generation, (std::vector<gen>{2, std::nullopt, 3, std::nullopt}));
     EXPECT_EQ(s.first_wrapped_generation, (std::vector<gen>{std::nullopt, 2, std::nullopt, 1}));
+}
+
+TEST(EnsembleSummary, ColumnNamesAndValuesLineUp) {
+    // Every statistic of generation 1 is a different number, so a value out
+    // of its column's place shows.
+    const generation_summary g1 = summarise_ensemble(four_streams).generations[1];
+    const std::vector<std::string> names = summary_column_names();
+    const std::vector<double> values = summary_column_values(g1);
+    ASSERT_EQ(names.size(), 29u);
+    ASSERT_EQ(values.size(), names.size());
+    const std::pair<std::string, double> expected[] = {
+        {"embryos_mean", g1.embryos.mean}, {"embryos_sd", g1.embryos.standard_deviation},
+        {"larvae_min", g1.larvae.minimum}, {"larvae_p95", g1.larvae.p95},
+        {"adults_p5", g1.adults.p5},       {"adults_p25", g1.adults.p25},
+        {"adults_p75", g1.adults.p75},     {"adults_max", g1.adults.maximum},
+        {"extinct_fraction", g1.extinct_fraction}, {"wrapped_fraction", g1.wrapped_fraction},
+    };
+    for (const auto& [name, value] : expected) {
+        const auto at = std::find(names.begin(), names.end(), name);
+        ASSERT_NE(at, names.end()) << name;
+        EXPECT_EQ(values[static_cast<std::size_t>(at - names.begin())], value) << name;
+    }
+    EXPECT_EQ(names.front(), "embryos_mean");
+    EXPECT_EQ(names[9], "larvae_mean");
+    EXPECT_EQ(names.back(), "wrapped_fraction");
 }
 
 TEST(TextSummary, ReportsTheLastGenerationExtinctionAndWraps) {

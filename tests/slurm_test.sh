@@ -102,6 +102,8 @@ to = 0.6
 points = 3
 TOML
 
+# Submitted from the scratch folder, where the jobs then write their logs.
+cd "$work"
 ZEMRATH_SWEEP="$sweep" "$source_dir/docs/zemrath-sweep.sbatch" "$work/experiment/experiment.toml" "$work/out" 3 \
   --cpus-per-task=1 --time=10 >"$work/submitted" || { show_logs; exit 1; }
 cat "$work/submitted"

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "zemrath/ensemble.hpp"
@@ -32,5 +33,14 @@ struct ensemble_summary {
 
 // Needs at least one stream.
 ensemble_summary summarise_ensemble(const ensemble_runs& runs);
+
+// The columns of every summary table of the project after its generation
+// column, the same wherever a summary is shown: for embryos, larvae and
+// adults in turn <count>_<suffix> for each of column_statistics, then
+// extinct_fraction and wrapped_fraction.
+std::vector<std::string> summary_column_names();
+
+// A generation's values in the order of summary_column_names().
+std::vector<double> summary_column_values(const generation_summary& generation);
 
 }  // namespace zemrath

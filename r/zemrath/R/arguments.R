@@ -1,0 +1,43 @@
+# Checks of the arguments before anything reaches the core: each failure is
+# an error of classes zemrath_bad_value and zemrath_error, as the core's own
+# refusals are, naming the argument.
+
+bad_value <- function(...) {
+  stop(structure(class = c("zemrath_bad_value", "zemrath_error", "error", "condition"),
+                 list(message = paste0(...), call = NULL)))
+}
+
+# What x is, for a message: "a character vector", "NULL", "3 numbers".
+described <- function(x) {
+  if (is.null(x)) return("NULL")
+  if (is.numeric(x)) return(paste(length(x), if (length(x) == 1) "number" else "numbers"))
+  paste("a", class(x)[1], if (is.atomic(x)) "vector" else "object")
+}
+
+# x (numbers without NA) as whole numbers from lower to upper; one of them
+# when single. Returns them as doubles, which hold every whole number up to
+# 2^53 exactly.
+whole_numbers <- function(x, what, lower, upper, single = FALSE) {
+  kind <- if (single) "a whole number" else "whole numbers"
+  if (!is.numeric(x) || length(x) == 0 || (single && length(x) != 1))
+    bad_value("`", what, "` must be ", kind, ", not ", described(x))
+  if (anyNA(x)) bad_value("`", what, "` must not be NA")
+  if (any(!is.finite(x) | x != trunc(x) | x < lower | x > upper))
+    bad_value("`", what, "` must be ", kind, " from ", format(lower, scientific = FALSE), " to ",
+              format(upper, scientific = FALSE))
+  as.double(x)
+}
+
+# The streams to run: whole numbers, taken as a set in ascending order, as
+# the programs take a list of seeds. The core refuses those outside 0 to 999.
+seed_set <- function(seeds) {
+  as.integer(sort(unique(whole_numbers(seeds, "seeds", -.Machine$integer.max, .Machine$integer.max))))
+}
+
+# The threads a call uses: those given, or else the cores this R process may
+# use (under a future plan's worker, the worker's share; under a batch
+# scheduler, the allocation).
+thread_count <- function(threads) {
+  if (is.null(threads)) return(as.integer(parallelly::availableCores()))
+  as.integer(whole_numbers(threads, "threads", 1, .Machine$integer.max, single = TRUE))
+}

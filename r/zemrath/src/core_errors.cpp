@@ -1,0 +1,32 @@
+#include "core_errors.hpp"
+
+#include <stdexcept>
+
+namespace {
+
+const char* code_name(zemrath::error_code code) {
+    switch (code) {
+    case zemrath::error_code::bad_value: return "bad_value";
+    case zemrath::error_code::bad_answer: return "bad_answer";
+    case zemrath::error_code::end_of_input: return "end_of_input";
+    case zemrath::error_code::read_failed: return "read_failed";
+    case zemrath::error_code::write_failed: return "write_failed";
+    case zemrath::error_code::out_of_memory: return "out_of_memory";
+    case zemrath::error_code::cancelled: return "cancelled";
+    }
+    return "error";
+}
+
+}  // namespace
+
+void signal_core_error(zemrath::error_code code, const std::string& message) {
+    if (code == zemrath::error_code::cancelled) throw Rcpp::internal::InterruptedException();
+    Rcpp::List condition = Rcpp::List::create(Rcpp::Named("message") = message, Rcpp::Named("call") = R_NilValue);
+    condition.attr("class") = Rcpp::CharacterVector::create(std::string("zemrath_") + code_name(code), "zemrath_error",
+                                                            "error", "condition");
+    Rcpp::Function stop("stop");
+    stop(condition);
+    // stop() jumps away; Rcpp carries the jump out as a C++ exception, and
+    // this line is never reached.
+    throw std::logic_error(message);
+}

@@ -1,0 +1,33 @@
+// How the core's failures reach R. Every function the package exports runs
+// its work through core_entry:
+//   - a zemrath::error becomes an R error condition of classes
+//     zemrath_<code> (zemrath_bad_value, zemrath_bad_answer, ...) and
+//     zemrath_error, with the core's message;
+//   - memory that C++ cannot have is a zemrath_out_of_memory error;
+//   - a run that the core cancelled because R was interrupted becomes R's
+//     own interrupt.
+// Both are raised only after the work's C++ frames are gone: R's stop() is
+// called through Rcpp's unwind protection, whose jump travels as a C++
+// exception, so that destructors run (the runs of an ensemble are freed,
+// the worker threads have finished) before R takes over.
+#pragma once
+
+#include <Rcpp.h>
+
+#include <new>
+#include <string>
+
+#include "zemrath/error.hpp"
+
+[[noreturn]] void signal_core_error(zemrath::error_code code, const std::string& message);
+
+template <typename Body>
+auto core_entry(Body&& body) -> decltype(body()) {
+    try {
+        return body();
+    } catch (const zemrath::error& failure) {
+        signal_core_error(failure.code(), failure.what());
+    } catch (const std::bad_alloc&) {
+        signal_core_error(zemrath::error_code::out_of_memory, "not enough memory");
+    }
+}

@@ -1,0 +1,183 @@
+// Experiments for R: the design's points, one point's results, and the
+// sensitivity of the outcomes, all from the core, so that R and the sweep
+// tool give the same points in the same order and the same numbers.
+#include <Rcpp.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core_errors.hpp"
+#include "data_frames.hpp"
+#include "ensemble_tables.hpp"
+#include "interrupts.hpp"
+#include "parameters.hpp"
+#include "zemrath/design.hpp"
+#include "zemrath/ensemble.hpp"
+#include "zemrath/ensemble_summary.hpp"
+#include "zemrath/outcomes.hpp"
+#include "zemrath/sensitivity.hpp"
+
+namespace {
+
+constexpr std::array<zemrath::design_kind, 4> design_kinds = {
+    zemrath::design_kind::grid, zemrath::design_kind::one_at_a_time, zemrath::design_kind::latin_hypercube,
+    zemrath::design_kind::sobol};
+
+zemrath::design_kind kind_named(const std::string& name) {
+    for (zemrath::design_kind kind : design_kinds)
+        if (zemrath::design_kind_name(kind) == name) return kind;
+    throw zemrath::error(zemrath::error_code::bad_value, "no design is called " + name);
+}
+
+bool takes_ranges(zemrath::design_kind kind) {
+    return kind == zemrath::design_kind::latin_hypercube || kind == zemrath::design_kind::sobol;
+}
+
+// The design from run_sweep()'s arguments: `vary` names the parameters in
+// order, each with its list of values or, for the sampled designs, its
+// range c(from, to).
+zemrath::experiment_design design_from_r(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind,
+                                         int samples, double sample_seed) {
+    zemrath::experiment_design design;
+    design.base = parameters_from_r(base);
+    design.kind = kind_named(kind);
+    design.samples = samples;
+    design.sample_seed = static_cast<std::uint64_t>(sample_seed);
+    const Rcpp::CharacterVector names = vary.names();
+    for (R_xlen_t j = 0; j < vary.size(); ++j) {
+        const std::string name = Rcpp::as<std::string>(names[j]);
+        zemrath::varied_parameter parameter;
+        parameter.answer = zemrath::answer_index(name);
+        if (parameter.answer == zemrath::answer_fields.size())
+            throw zemrath::error(zemrath::error_code::bad_value, "no parameter is called " + name);
+        const std::vector<double> values = Rcpp::as<std::vector<double>>(vary[j]);
+        if (!takes_ranges(design.kind)) {
+            parameter.values = values;
+        } else if (values.size() == 2) {
+            parameter.from = values[0];
+            parameter.to = values[1];
+        } else {
+            throw zemrath::error(zemrath::error_code::bad_value,
+                                 name + ": a " + kind + " design takes a range c(from, to), not " +
+                                     std::to_string(values.size()) + (values.size() == 1 ? " value" : " values"));
+        }
+        design.varied.push_back(parameter);
+    }
+    return design;
+}
+
+// A frame whose first two columns are the varied parameter and the
+// outcome, then one real column per value.
+template <typename Entry, std::size_t values>
+SEXP per_parameter_and_outcome(const zemrath::experiment_design& design, const std::vector<Entry>& entries,
+                               const std::array<const char*, values>& value_names,
+                               const std::array<double Entry::*, values>& value_fields) {
+    std::vector<std::string> parameters, outcomes;
+    for (const Entry& entry : entries) {
+        parameters.emplace_back(zemrath::answer_fields[design.varied[entry.parameter].answer].name);
+        outcomes.emplace_back(zemrath::outcome_columns[entry.outcome].name);
+    }
+    std::vector<std::string> names = {"parameter", "outcome"};
+    names.insert(names.end(), value_names.begin(), value_names.end());
+    return new_data_frame(entries.size(), names, [&](SEXP columns) {
+        new_text_column(columns, 0, parameters);
+        new_text_column(columns, 1, outcomes);
+        for (std::size_t j = 0; j < values; ++j) {
+            double* column = new_real_column(columns, j + 2, entries.size());
+            for (std::size_t i = 0; i < entries.size(); ++i) column[i] = entries[i].*value_fields[j];
+        }
+    });
+}
+
+}  // namespace
+
+// The names of the designs.
+// [[Rcpp::export(rng = false)]]
+std::vector<std::string> cpp_design_kinds() {
+    std::vector<std::string> names;
+    for (zemrath::design_kind kind : design_kinds) names.emplace_back(zemrath::design_kind_name(kind));
+    return names;
+}
+
+// The points of the design, in design order: point (from 0), then the ten
+// answers as used.
+// [[Rcpp::export(rng = false)]]
+SEXP cpp_design_points(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind, int samples,
+                       double sample_seed) {
+    return core_entry([&] {
+        const std::vector<zemrath::parameter_set> points =
+            zemrath::design_points(design_from_r(base, vary, kind, samples, sample_seed));
+        std::vector<std::string> names = {"point"};
+        for (const zemrath::answer_field& field : zemrath::answer_fields) names.emplace_back(field.name);
+        return new_data_frame(points.size(), names, [&](SEXP columns) {
+            int* point = new_integer_column(columns, 0, points.size());
+            for (std::size_t i = 0; i < points.size(); ++i) point[i] = static_cast<int>(i);
+            for (std::size_t a = 0; a < zemrath::answer_fields.size(); ++a) {
+                const zemrath::answer_field& field = zemrath::answer_fields[a];
+                if (field.real != nullptr) {
+                    double* column = new_real_column(columns, a + 1, points.size());
+                    for (std::size_t i = 0; i < points.size(); ++i) column[i] = points[i].*field.real;
+                } else {
+                    int* column = new_integer_column(columns, a + 1, points.size());
+                    for (std::size_t i = 0; i < points.size(); ++i) column[i] = points[i].*field.integer;
+                }
+            }
+        });
+    });
+}
+
+// What one point comes to over the streams of every seed: its summary
+// table and its outcomes (named, in order).
+// [[Rcpp::export(rng = false)]]
+Rcpp::List cpp_point_result(const Rcpp::List& parameters, const std::vector<int>& seeds, int threads) {
+    const zemrath::parameter_set answers = parameters_from_r(parameters);
+    return core_entry([&] {
+        const zemrath::ensemble_options options = interruptible_options(threads);
+        const zemrath::ensemble_summary summary =
+            zemrath::summarise_ensemble(zemrath::run_ensemble(zemrath::derive_model_parameters(answers), seeds, options));
+        const zemrath::point_outcomes outcomes = zemrath::outcomes_of(summary);
+        Rcpp::NumericVector values(zemrath::outcome_columns.size());
+        Rcpp::CharacterVector names(zemrath::outcome_columns.size());
+        for (std::size_t j = 0; j < zemrath::outcome_columns.size(); ++j) {
+            values[j] = outcomes.*zemrath::outcome_columns[j].field;
+            names[j] = std::string(zemrath::outcome_columns[j].name);
+        }
+        values.attr("names") = names;
+        const Rcpp::RObject summary_table = summary_frame(summary);
+        return Rcpp::List::create(Rcpp::Named("summary") = summary_table, Rcpp::Named("outcomes") = values);
+    });
+}
+
+// The sensitivity of the outcomes (a list of columns named as the outcomes
+// of cpp_point_result(), one value per point) for the designs that have one:
+// each parameter's effects one at a time, or the Sobol indices. NULL for
+// the others.
+// [[Rcpp::export(rng = false)]]
+SEXP cpp_sensitivity(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind, int samples,
+                     double sample_seed, const Rcpp::List& outcomes) {
+    std::vector<zemrath::point_outcomes> points;
+    for (const zemrath::outcome_column& column : zemrath::outcome_columns) {
+        const Rcpp::NumericVector values = outcomes[std::string(column.name)];
+        points.resize(static_cast<std::size_t>(values.size()));
+        for (R_xlen_t i = 0; i < values.size(); ++i) points[static_cast<std::size_t>(i)].*column.field = values[i];
+    }
+    return core_entry([&]() -> SEXP {
+        const zemrath::experiment_design design = design_from_r(base, vary, kind, samples, sample_seed);
+        using effect = zemrath::one_at_a_time_effect;
+        using index = zemrath::sobol_index;
+        if (design.kind == zemrath::design_kind::one_at_a_time)
+            return per_parameter_and_outcome<effect, 5>(
+                design, zemrath::one_at_a_time_effects(design, points),
+                {"low_value", "high_value", "at_base", "at_low", "at_high"},
+                {&effect::low_value, &effect::high_value, &effect::at_base, &effect::at_low, &effect::at_high});
+        if (design.kind == zemrath::design_kind::sobol)
+            return per_parameter_and_outcome<index, 6>(
+                design, zemrath::sobol_indices(design, points),
+                {"first_order", "first_order_low", "first_order_high", "total_order", "total_order_low",
+                 "total_order_high"},
+                {&index::first_order, &index::first_order_low, &index::first_order_high, &index::total_order,
+                 &index::total_order_low, &index::total_order_high});
+        return R_NilValue;
+    });
+}

@@ -1,0 +1,4 @@
+library(testthat)
+library(zemrath)
+
+test_check("zemrath")
