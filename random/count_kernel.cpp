@@ -1,22 +1,15 @@
 #include "zemrath/count_kernel.hpp"
 
-#include <array>
+#include "random/count_kernels.hpp"
 
 namespace zemrath {
-
-namespace {
-
-constexpr std::array<count_kernel, 3> every_kernel = {count_kernel::scalar, count_kernel::avx2,
-                                                      count_kernel::avx512};
-
-}  // namespace
 
 bool kernel_supported(count_kernel kernel) {
     switch (kernel) {
     case count_kernel::scalar: return true;
 #if defined(__x86_64__) || defined(__i386__)
     case count_kernel::avx2: return __builtin_cpu_supports("avx2");
-    case count_kernel::avx512: return __builtin_cpu_supports("avx512f");
+    case count_kernel::avx512: return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
 #else
     case count_kernel::avx2:
     case count_kernel::avx512: return false;
@@ -32,6 +25,20 @@ count_kernel best_kernel() {
     return best;
 }
 
+lane_kernels lane_kernels_for(count_kernel kernel) {
+    switch (kernel) {
+    case count_kernel::scalar: return {count_group_scalar, count_lanes_scalar};
+#if defined(__x86_64__) || defined(__i386__)
+    case count_kernel::avx2: return {count_group_avx2, count_lanes_avx2};
+    case count_kernel::avx512: return {count_group_avx512, count_lanes_avx512};
+#else
+    case count_kernel::avx2:
+    case count_kernel::avx512: break;
+#endif
+    }
+    return {count_group_scalar, count_lanes_scalar};
+}
+
 std::string_view kernel_name(count_kernel kernel) {
     switch (kernel) {
     case count_kernel::scalar: return "scalar";
@@ -42,7 +49,7 @@ std::string_view kernel_name(count_kernel kernel) {
 }
 
 std::optional<count_kernel> kernel_named(std::string_view name) {
-    for (count_kernel kernel : every_kernel)
+    for (count_kernel kernel : every_count_kernel)
         if (kernel_name(kernel) == name) return kernel;
     return std::nullopt;
 }

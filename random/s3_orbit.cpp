@@ -2,133 +2,166 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
+#include <vector>
 
 #include "zemrath/random_source.hpp"
 
 namespace zemrath {
 
-namespace {
-
-// slot_count is a power of two, at least 2.
-std::uint32_t index_slot(std::uint32_t value, std::uint32_t slot_count) {
-    // Fibonacci hashing: the high bits of the product spread nearby values.
-    return (value * 0x9E3779B1u) >> (32 - std::countr_zero(slot_count));
-}
-
-struct rho_shape {
-    std::uint32_t tail = 0;
-    std::uint32_t cycle = 0;
-};
-
-// Brent's cycle detection: the cycle length first, then the tail.
-std::optional<rho_shape> find_rho_shape(std::uint32_t start, std::uint32_t max_length) {
-    std::uint64_t power = 1;
-    std::uint64_t cycle = 1;
-    std::uint32_t tortoise = start;
-    std::uint32_t hare = next_s3(start);
-    while (tortoise != hare) {
-        if (power == cycle) {
-            // The cycle is found in the first round whose power reaches both
-            // tail and cycle; past twice the limit it is too long.
-            if (power > 2ull * max_length) return std::nullopt;
-            tortoise = hare;
-            power *= 2;
-            cycle = 0;
-        }
-        hare = next_s3(hare);
-        ++cycle;
-    }
-    tortoise = start;
-    hare = start;
-    for (std::uint64_t i = 0; i < cycle; ++i) hare = next_s3(hare);
-    std::uint64_t tail = 0;
-    while (tortoise != hare) {
-        tortoise = next_s3(tortoise);
-        hare = next_s3(hare);
-        ++tail;
-    }
-    if (tail + cycle > max_length) return std::nullopt;
-    return rho_shape{static_cast<std::uint32_t>(tail), static_cast<std::uint32_t>(cycle)};
-}
-
-}  // namespace
-
-bool build_s3_orbit(s3_orbit& orbit, std::uint32_t start, std::uint32_t max_length) {
-    orbit = s3_orbit{};
-    const std::optional<rho_shape> shape = find_rho_shape(start, max_length);
-    if (!shape) return false;
-    const std::uint32_t length = shape->tail + shape->cycle;
-    orbit.tail = shape->tail;
-    orbit.cycle = shape->cycle;
-
-    orbit.values.resize(length);
-    std::uint32_t s3 = start;
-    for (std::uint32_t& value : orbit.values) {
-        value = s3;
-        s3 = next_s3(s3);
-    }
-
-    orbit.index.assign(std::bit_ceil(2 * std::uint64_t{length}), 0);
-    const auto slot_count = static_cast<std::uint32_t>(orbit.index.size());
-    for (std::uint32_t k = 0; k < length; ++k) {
-        std::uint32_t slot = index_slot(orbit.values[k], slot_count);
-        while (orbit.index[slot] != 0) slot = (slot + 1) & (slot_count - 1);
-        orbit.index[slot] = k + 1;
-    }
-
-    orbit.biased_cycle.resize(orbit.cycle + std::max(orbit.cycle, cycle_overhang));
-    for (std::size_t i = 0; i < orbit.biased_cycle.size(); ++i)
-        orbit.biased_cycle[i] = orbit.values[orbit.tail + i % orbit.cycle] ^ 0x80000000u;
-    return true;
-}
-
-std::optional<std::uint32_t> orbit_position(const s3_orbit& orbit, std::uint32_t value) {
-    if (orbit.cycle == 0) return std::nullopt;
-    const auto slot_count = static_cast<std::uint32_t>(orbit.index.size());
-    for (std::uint32_t slot = index_slot(value, slot_count); orbit.index[slot] != 0;
-         slot = (slot + 1) & (slot_count - 1)) {
-        const std::uint32_t position = orbit.index[slot] - 1;
-        if (orbit.values[position] == value) return position;
-    }
-    return std::nullopt;
+std::uint32_t orbit_value(const s3_orbit& orbit, std::uint32_t position) {
+    if (position < orbit.tail_length) return orbit.tail[position];
+    return orbit.cycle->values[(orbit.entry + (position - orbit.tail_length)) % orbit.cycle->length];
 }
 
 std::uint32_t orbit_position_after(const s3_orbit& orbit, std::uint32_t position, std::uint64_t steps) {
     const std::uint64_t target = position + steps;
-    if (target < orbit.values.size()) return static_cast<std::uint32_t>(target);
-    return orbit.tail + static_cast<std::uint32_t>((target - orbit.tail) % orbit.cycle);
+    if (target < orbit.tail_length) return static_cast<std::uint32_t>(target);
+    return orbit.tail_length + static_cast<std::uint32_t>((target - orbit.tail_length) % orbit.cycle->length);
+}
+
+std::span<const std::uint32_t> values_after(const s3_orbit& orbit, std::uint32_t position, std::uint32_t wanted) {
+    const std::uint32_t next = orbit_position_after(orbit, position, 1);
+    if (next < orbit.tail_length) return {orbit.tail + next, std::min(wanted, orbit.tail_length - next)};
+    const std::uint32_t phase = (orbit.entry + (next - orbit.tail_length)) % orbit.cycle->length;
+    return {orbit.cycle->values.data() + phase, std::min(wanted, orbit.cycle->length - phase)};
 }
 
 namespace {
 
-// A stream needs one orbit; a few more cover a thread that takes turns with
-// several streams. The least recently used one makes room for a new one.
-constexpr std::size_t kept_orbits = 4;
+// Whether the own-s3 lane kernels may start anywhere in the tail: it holds
+// neither of the two words whose cut product is 2^32 - 2 or more, 0x679753D2
+// and 0xB3CBA9E9 (which is at least 2^31 - 1, like any tail's start may be).
+bool lanes_exact_along(const std::vector<std::uint32_t>& tail) {
+    return std::none_of(tail.begin(), tail.end(),
+                        [](std::uint32_t value) { return value == 0x679753D2u || value >= 0x7FFFFFFFu; });
+}
 
-struct orbit_cache {
-    std::array<s3_orbit, kept_orbits> orbits;
-    std::array<std::uint64_t, kept_orbits> last_use{};
-    std::uint64_t uses = 0;
+struct walked_tail {
+    std::vector<std::uint32_t> values;
+    const s3_cycle* cycle = nullptr;  // nullptr: an empty slot
+    std::uint32_t entry = 0;
+    bool lanes_exact = true;
+    std::uint32_t stop = 0;  // where a stream last stopped in it
+    std::uint64_t last_use = 0;
 };
 
-thread_local orbit_cache this_thread_orbits;
+s3_orbit orbit_of(const walked_tail& tail) {
+    return {tail.values.data(), static_cast<std::uint32_t>(tail.values.size()), tail.cycle, tail.entry,
+            tail.lanes_exact};
+}
+
+s3_place on_cycle(const cycle_place& place) { return {{nullptr, 0, place.cycle, place.phase, true}, 0}; }
+
+// A stream needs one tail; a few more cover a thread that takes turns with
+// several streams. The least recently used one makes room for a new one.
+// Where a stream last stopped on a cycle is kept as well: its next count
+// finds its s3 there without a look-up.
+constexpr std::size_t kept_tails = 4;
+
+struct thread_orbits {
+    std::array<walked_tail, kept_tails> tails;
+    std::uint64_t uses = 0;
+    std::uint32_t cycle_stop_value = 0;
+    cycle_place cycle_stop;
+};
+
+thread_local thread_orbits this_thread_orbits;
+
+// Walks from start until it meets a landmark of a known cycle, or until
+// Brent's cycle detection finds the cycle, which it then makes known. A walk
+// that runs a little way onto the cycle before meeting a landmark only makes
+// the tail longer. values receives the tail, and the return value is the
+// cycle place of the value after it; no cycle when the orbit is too long to
+// keep.
+cycle_place walk_tail(std::uint32_t start, std::vector<std::uint32_t>& values) {
+    values.assign(1, start);
+    std::uint64_t power = 1;
+    std::uint32_t cycle = 1;
+    std::uint32_t tortoise = start;
+    // The last value stays in a register: reading it back from the vector
+    // would put a store and a load on every step's path.
+    std::uint32_t last = start;
+    for (;;) {
+        if (is_landmark(last)) {
+            const cycle_place place = find_landmark_on_known_cycle(last);
+            if (place.cycle != nullptr) {
+                values.pop_back();
+                return values.size() <= max_orbit_length ? place : cycle_place{};
+            }
+        }
+        const std::uint32_t next = next_s3(last);
+        if (next == tortoise) break;
+        if (power == cycle) {
+            // Found in the first round whose power reaches both tail and
+            // cycle; past twice the limit one of them is too long.
+            if (power > 2ull * max_orbit_length) return {};
+            tortoise = next;
+            power *= 2;
+            cycle = 0;
+        }
+        values.push_back(next);
+        last = next;
+        ++cycle;
+    }
+    // The tail ends at the first value that the cycle length brings back.
+    const auto returns = [&](std::size_t k) { return values[k] == values[k + cycle]; };
+    std::size_t low = 0, high = values.size() - cycle;
+    while (low < high) {
+        const std::size_t middle = (low + high) / 2;
+        if (returns(middle)) high = middle; else low = middle + 1;
+    }
+    if (low + cycle > max_orbit_length) return {};
+    const std::uint32_t first_on_cycle = values[low];
+    values.resize(low);
+    return share_cycle(first_on_cycle, cycle);
+}
 
 }  // namespace
 
-s3_place locate_s3(std::uint32_t s3) {
-    orbit_cache& cache = this_thread_orbits;
-    ++cache.uses;
-    for (std::size_t i = 0; i < kept_orbits; ++i)
-        if (const std::optional<std::uint32_t> position = orbit_position(cache.orbits[i], s3)) {
-            cache.last_use[i] = cache.uses;
-            return {&cache.orbits[i], *position};
+s3_place find_s3(std::uint32_t s3) {
+    thread_orbits& mine = this_thread_orbits;
+    if (mine.cycle_stop.cycle != nullptr && mine.cycle_stop_value == s3) return on_cycle(mine.cycle_stop);
+    const cycle_place place = find_on_known_cycle(s3);
+    if (place.cycle != nullptr) return on_cycle(place);
+    for (walked_tail& tail : mine.tails)
+        if (tail.cycle != nullptr && tail.stop < tail.values.size() && tail.values[tail.stop] == s3) {
+            tail.last_use = ++mine.uses;
+            return {orbit_of(tail), tail.stop};
         }
-    const std::size_t oldest = static_cast<std::size_t>(
-        std::min_element(cache.last_use.begin(), cache.last_use.end()) - cache.last_use.begin());
-    cache.last_use[oldest] = cache.uses;
-    if (!build_s3_orbit(cache.orbits[oldest], s3)) return {};
-    return {&cache.orbits[oldest], 0};
+    return {};
+}
+
+s3_place locate_s3(std::uint32_t s3) {
+    const s3_place found = find_s3(s3);
+    if (found.orbit.cycle != nullptr) return found;
+
+    // The walk writes into the least recently used tail, whose memory it
+    // keeps for the next walk.
+    thread_orbits& mine = this_thread_orbits;
+    walked_tail& tail = *std::min_element(mine.tails.begin(), mine.tails.end(),
+                                          [](const walked_tail& a, const walked_tail& b) { return a.last_use < b.last_use; });
+    tail.cycle = nullptr;
+    const cycle_place entry = walk_tail(s3, tail.values);
+    if (entry.cycle == nullptr) return {};
+    if (tail.values.empty()) return on_cycle(entry);  // s3 lies on a cycle made known just now
+    tail.cycle = entry.cycle;
+    tail.entry = entry.phase;
+    tail.lanes_exact = lanes_exact_along(tail.values);
+    tail.stop = 0;
+    tail.last_use = ++mine.uses;
+    return {orbit_of(tail), 0};
+}
+
+void note_stop(const s3_place& place) {
+    thread_orbits& mine = this_thread_orbits;
+    const s3_orbit& orbit = place.orbit;
+    if (place.position >= orbit.tail_length) {
+        mine.cycle_stop = {orbit.cycle, (orbit.entry + (place.position - orbit.tail_length)) % orbit.cycle->length};
+        mine.cycle_stop_value = orbit.cycle->values[mine.cycle_stop.phase];
+        return;
+    }
+    for (walked_tail& tail : mine.tails)
+        if (tail.values.data() == orbit.tail) tail.stop = place.position;
 }
 
 }  // namespace zemrath

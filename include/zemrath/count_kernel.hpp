@@ -5,12 +5,16 @@
 // supports their instructions; the portable one runs everywhere.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string_view>
 
 namespace zemrath {
 
 enum class count_kernel { scalar, avx2, avx512 };
+
+inline constexpr std::array<count_kernel, 3> every_count_kernel = {count_kernel::scalar, count_kernel::avx2,
+                                                                   count_kernel::avx512};
 
 // Whether this processor runs the kernel.
 bool kernel_supported(count_kernel kernel);
