@@ -1,6 +1,7 @@
 #include "zemrath/count_kernel.hpp"
 
 #include "random/count_kernels.hpp"
+#include "random/kernel_trial.hpp"
 
 namespace zemrath {
 
@@ -19,9 +20,7 @@ bool kernel_supported(count_kernel kernel) {
 }
 
 count_kernel best_kernel() {
-    static const count_kernel best = kernel_supported(count_kernel::avx512) ? count_kernel::avx512
-                                     : kernel_supported(count_kernel::avx2) ? count_kernel::avx2
-                                                                            : count_kernel::scalar;
+    static const count_kernel best = fastest_kernel();
     return best;
 }
 

@@ -19,7 +19,9 @@ inline constexpr std::array<count_kernel, 3> every_count_kernel = {count_kernel:
 // Whether this processor runs the kernel.
 bool kernel_supported(count_kernel kernel);
 
-// The kernel used when none is asked for: the widest supported one.
+// The kernel used when none is asked for: the fastest supported one, found
+// by a short timed trial (about a millisecond) the first time it is asked
+// for, and kept for the process.
 count_kernel best_kernel();
 
 // "scalar", "avx2", "avx512", and back.
