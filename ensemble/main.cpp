@@ -2,7 +2,9 @@
 // distribution of the counts per generation.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <new>
+#include <string>
 
 #include "ensemble/command_line.hpp"
 #include "ensemble/progress.hpp"
@@ -36,6 +38,12 @@ int run_ensemble_program(int argc, const char* const* argv) {
 
     zemrath::ensemble_options options;
     options.threads = request.threads;
+    try {
+        options.kernel = zemrath::kernel_from_setting(std::getenv(std::string(zemrath::kernel_variable).c_str()));
+    } catch (const zemrath::error& failure) {
+        std::fprintf(stderr, "zemrath-ensemble: %s: %s\n", std::string(zemrath::kernel_variable).c_str(), failure.what());
+        return exit_usage;
+    }
     if (!request.quiet && progress_wanted()) {
         const auto start = std::chrono::steady_clock::now();
         options.progress = [start](std::size_t done, std::size_t total) {

@@ -1,7 +1,10 @@
 #include "zemrath/count_kernel.hpp"
 
+#include <string>
+
 #include "random/count_kernels.hpp"
 #include "random/kernel_trial.hpp"
+#include "zemrath/error.hpp"
 
 namespace zemrath {
 
@@ -38,6 +41,12 @@ lane_kernels lane_kernels_for(count_kernel kernel) {
     return {count_group_scalar, count_lanes_scalar};
 }
 
+void require_kernel_supported(count_kernel kernel) {
+    if (!kernel_supported(kernel))
+        throw error(error_code::bad_value,
+                    "this processor cannot run the " + std::string(kernel_name(kernel)) + " kernel");
+}
+
 std::string_view kernel_name(count_kernel kernel) {
     switch (kernel) {
     case count_kernel::scalar: return "scalar";
@@ -51,6 +60,18 @@ std::optional<count_kernel> kernel_named(std::string_view name) {
     for (count_kernel kernel : every_count_kernel)
         if (kernel_name(kernel) == name) return kernel;
     return std::nullopt;
+}
+
+std::optional<count_kernel> kernel_from_setting(const char* setting) {
+    if (setting == nullptr || *setting == '\0') return std::nullopt;
+    const std::optional<count_kernel> kernel = kernel_named(setting);
+    if (!kernel) {
+        std::string names;
+        for (const count_kernel choice : every_count_kernel) names += (names.empty() ? "" : ", ") + std::string(kernel_name(choice));
+        throw error(error_code::bad_value, "\"" + std::string(setting) + "\" is not one of " + names);
+    }
+    require_kernel_supported(*kernel);
+    return kernel;
 }
 
 }  // namespace zemrath

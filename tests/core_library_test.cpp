@@ -64,7 +64,20 @@ TEST(CoreLibrary, BadArgumentsAreErrorsWithACode) {
         if (kernel_supported(kernel)) continue;
         EXPECT_EQ(code_of([&] { create_stream(parameters, stream_options{1, kernel, false}); }),
                   error_code::bad_value);
+        EXPECT_EQ(code_of([&] { kernel_from_setting(std::string(kernel_name(kernel)).c_str()); }),
+                  error_code::bad_value);
     }
+}
+
+TEST(CoreLibrary, KernelSettingsNameAKernelOrNone) {
+    EXPECT_EQ(kernel_from_setting(nullptr), std::nullopt);
+    EXPECT_EQ(kernel_from_setting(""), std::nullopt);
+    for (count_kernel kernel : every_count_kernel) {
+        if (!kernel_supported(kernel)) continue;
+        EXPECT_EQ(kernel_from_setting(std::string(kernel_name(kernel)).c_str()), kernel);
+    }
+    for (const char* setting : {"sse", "AVX2", " scalar", "scalar\n"})
+        EXPECT_EQ(code_of([&] { kernel_from_setting(setting); }), error_code::bad_value) << setting;
 }
 
 TEST(CoreLibrary, SteppedRunWholeRunAndReferenceAgree) {

@@ -24,8 +24,21 @@ bool kernel_supported(count_kernel kernel);
 // for, and kept for the process.
 count_kernel best_kernel();
 
+// Throws error(bad_value) when this processor cannot run the kernel.
+void require_kernel_supported(count_kernel kernel);
+
 // "scalar", "avx2", "avx512", and back.
 std::string_view kernel_name(count_kernel kernel);
 std::optional<count_kernel> kernel_named(std::string_view name);
+
+// The environment variable through which this project's programs let a user
+// force a kernel. The library itself reads no environment.
+inline constexpr std::string_view kernel_variable = "ZEMRATH_KERNEL";
+
+// The kernel that a setting such as ZEMRATH_KERNEL's value asks for: none
+// when the setting is unset (nullptr) or empty. Throws error(bad_value) with
+// a message for people when it names no kernel, or one this processor
+// cannot run.
+std::optional<count_kernel> kernel_from_setting(const char* setting);
 
 }  // namespace zemrath
