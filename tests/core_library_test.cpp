@@ -189,8 +189,9 @@ TEST(CoreLibrary, EnsembleReportsProgressOnTheCallingThread) {
     };
     const ensemble_runs runs = run_ensemble(parameters, seeds, options);
     EXPECT_FALSE(elsewhere);
+    // The first report comes at once, but a worker may have finished a few
+    // streams by then: only the order and the last one are fixed.
     ASSERT_GE(reports.size(), 2u);
-    EXPECT_EQ(reports.front(), 0u);
     EXPECT_EQ(reports.back(), seeds.size());
     EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
     EXPECT_EQ(runs.seeds, seeds);
