@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "random/s3_tails.hpp"
 #include "zemrath/random_source.hpp"
 
 namespace zemrath {
@@ -67,12 +68,18 @@ struct thread_orbits {
 
 thread_local thread_orbits this_thread_orbits;
 
-// Walks from start until it meets a landmark of a known cycle, or until
-// Brent's cycle detection finds the cycle, which it then makes known. A walk
-// that runs a little way onto the cycle before meeting a landmark only makes
-// the tail longer. values receives the tail, and the return value is the
-// cycle place of the value after it; no cycle when the orbit is too long to
-// keep.
+// The cycle place after a tail, unless the tail is too long to keep.
+cycle_place unless_too_long(const std::vector<std::uint32_t>& tail, const cycle_place& entry) {
+    return tail.size() <= max_orbit_length ? entry : cycle_place{};
+}
+
+// Walks from start until it meets a landmark of a known cycle or of a stored
+// tail, whose values it then copies, or until Brent's cycle detection finds
+// the cycle, which it then makes known; what it walked is stored for later
+// walks. A walk that runs a little way onto a cycle or a stored tail before
+// meeting a landmark only makes the tail longer. values receives the tail,
+// and the return value is the cycle place of the value after it; no cycle
+// when the orbit is too long to keep.
 cycle_place walk_tail(std::uint32_t start, std::vector<std::uint32_t>& values) {
     values.assign(1, start);
     std::uint64_t power = 1;
@@ -83,10 +90,12 @@ cycle_place walk_tail(std::uint32_t start, std::vector<std::uint32_t>& values) {
     std::uint32_t last = start;
     for (;;) {
         if (is_landmark(last)) {
-            const cycle_place place = find_landmark_on_known_cycle(last);
-            if (place.cycle != nullptr) {
+            const cycle_place on_cycle = find_landmark_on_known_cycle(last);
+            const tail_place on_tail = on_cycle.cycle == nullptr ? find_landmark_on_stored_tail(last) : tail_place{};
+            if (on_cycle.cycle != nullptr || on_tail.tail != nullptr) {
                 values.pop_back();
-                return values.size() <= max_orbit_length ? place : cycle_place{};
+                store_tail(values, on_tail, on_cycle);
+                return unless_too_long(values, on_cycle.cycle != nullptr ? on_cycle : copy_stored_tail(on_tail, values));
             }
         }
         const std::uint32_t next = next_s3(last);
@@ -113,21 +122,25 @@ cycle_place walk_tail(std::uint32_t start, std::vector<std::uint32_t>& values) {
     if (low + cycle > max_orbit_length) return {};
     const std::uint32_t first_on_cycle = values[low];
     values.resize(low);
-    return share_cycle(first_on_cycle, cycle);
+    const cycle_place entry = share_cycle(first_on_cycle, cycle);
+    if (entry.cycle != nullptr) store_tail(values, {}, entry);
+    return entry;
 }
 
 }  // namespace
 
 s3_place find_s3(std::uint32_t s3) {
+    // Where streams stopped first: the next count of a stream finds its s3
+    // there.
     thread_orbits& mine = this_thread_orbits;
     if (mine.cycle_stop.cycle != nullptr && mine.cycle_stop_value == s3) return on_cycle(mine.cycle_stop);
-    const cycle_place place = find_on_known_cycle(s3);
-    if (place.cycle != nullptr) return on_cycle(place);
     for (walked_tail& tail : mine.tails)
         if (tail.cycle != nullptr && tail.stop < tail.values.size() && tail.values[tail.stop] == s3) {
             tail.last_use = ++mine.uses;
             return {orbit_of(tail), tail.stop};
         }
+    const cycle_place place = find_on_known_cycle(s3);
+    if (place.cycle != nullptr) return on_cycle(place);
     return {};
 }
 

@@ -1,6 +1,7 @@
-// s3's orbits: the cycles the process shares, the tails a thread walks, and
-// where a stream's s3 is found again; against the plain orbit found by
-// remembering every value, alone and from many threads at once.
+// s3's orbits: the cycles and tails the process shares, the tails a thread
+// walks or copies, and where a stream's s3 is found again; against the plain
+// orbit found by remembering every value, alone and from many threads at
+// once.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -99,7 +100,7 @@ TEST(S3Orbit, LaterWordsOfAStreamAreFoundWhereItStopped) {
     }
 }
 
-TEST(S3Orbit, CyclesAreSharedByEveryThread) {
+TEST(S3Orbit, CyclesAndTailsAreSharedByEveryThread) {
     // Threads locate the same starts at once, each in its own order: seeded
     // words (five cycles between them) and arbitrary ones (which may reach
     // cycles no test met before). Every thread must see each start reach the
@@ -113,6 +114,7 @@ TEST(S3Orbit, CyclesAreSharedByEveryThread) {
         const s3_cycle* cycle = nullptr;
         std::uint32_t entry_value = 0;  // s3 one step past the tail
         std::uint32_t tail_length = 0;
+        bool tail_follows_the_steps = false;
     };
     constexpr int threads = 8;
     std::vector<std::vector<found>> results(threads, std::vector<found>(starts.size()));
@@ -125,8 +127,14 @@ TEST(S3Orbit, CyclesAreSharedByEveryThread) {
             for (std::size_t i : order) {
                 const s3_place place = locate_s3(starts[i]);
                 if (place.orbit.cycle == nullptr) continue;
+                // Much of a tail is copied from tails walked before, maybe
+                // by another thread at the same time.
+                bool follows = true;
+                std::uint32_t s3 = starts[i];
+                for (std::uint32_t k = 0; k < place.orbit.tail_length; ++k, s3 = next_s3(s3))
+                    follows = follows && place.orbit.tail[k] == s3;
                 results[t][i] = {place.orbit.cycle, orbit_value(place.orbit, place.orbit.tail_length),
-                                 place.orbit.tail_length};
+                                 place.orbit.tail_length, follows};
             }
         });
     for (std::thread& worker : workers) worker.join();
@@ -142,6 +150,7 @@ TEST(S3Orbit, CyclesAreSharedByEveryThread) {
         for (int t = 0; t < threads; ++t) {
             const found& f = results[t][i];
             EXPECT_EQ(f.cycle, cycle) << "thread " << t;
+            EXPECT_TRUE(f.tail_follows_the_steps) << "thread " << t;
             std::uint32_t s3 = starts[i];
             for (std::uint32_t k = 0; k < f.tail_length; ++k) s3 = next_s3(s3);
             EXPECT_EQ(f.entry_value, s3) << "thread " << t;
