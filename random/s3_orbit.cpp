@@ -20,6 +20,25 @@ std::uint32_t orbit_position_after(const s3_orbit& orbit, std::uint32_t position
     return orbit.tail_length + static_cast<std::uint32_t>((target - orbit.tail_length) % orbit.cycle->length);
 }
 
+void orbit_values_spaced(const s3_orbit& orbit, std::uint32_t position, std::uint32_t spacing,
+                         std::span<std::uint32_t> values) {
+    std::size_t k = 0;
+    for (; k < values.size() && position < orbit.tail_length; ++k) {
+        values[k] = orbit.tail[position];
+        position = orbit_position_after(orbit, position, spacing);
+    }
+    if (k == values.size()) return;
+    // On the cycle the phases step by a constant: one division, then
+    // additions that wrap.
+    const std::uint32_t length = orbit.cycle->length;
+    const std::uint32_t step = spacing % length;
+    std::uint32_t phase = (orbit.entry + (position - orbit.tail_length)) % length;
+    for (; k < values.size(); ++k) {
+        values[k] = orbit.cycle->values[phase];
+        phase = phase >= length - step ? phase - (length - step) : phase + step;
+    }
+}
+
 std::span<const std::uint32_t> values_after(const s3_orbit& orbit, std::uint32_t position, std::uint32_t wanted) {
     const std::uint32_t next = orbit_position_after(orbit, position, 1);
     if (next < orbit.tail_length) return {orbit.tail + next, std::min(wanted, orbit.tail_length - next)};

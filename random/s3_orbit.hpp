@@ -35,6 +35,11 @@ std::uint32_t orbit_value(const s3_orbit& orbit, std::uint32_t position);
 // The position `steps` steps after position.
 std::uint32_t orbit_position_after(const s3_orbit& orbit, std::uint32_t position, std::uint64_t steps);
 
+// The values at position, position + spacing, position + 2 spacing, ...: as
+// many as `values` holds.
+void orbit_values_spaced(const s3_orbit& orbit, std::uint32_t position, std::uint32_t spacing,
+                         std::span<std::uint32_t> values);
+
 // The values at positions position + 1, position + 2, ...: as many as lie
 // side by side in one table, at least one and at most `wanted` (> 0).
 std::span<const std::uint32_t> values_after(const s3_orbit& orbit, std::uint32_t position, std::uint32_t wanted);

@@ -42,11 +42,10 @@ struct count_cursor {
     lane_kernels kernels;
 };
 
-void put_lane(lane_group& lanes, int l, const rand_state& lane) {
+void put_lane_register(lane_group& lanes, int l, const rand_state& lane) {
     lanes.s0[l] = lane.s0;
     lanes.s1[l] = lane.s1;
     lanes.s2[l] = lane.s2;
-    lanes.s3[l] = lane.s3;
 }
 
 rand_state lane_register(const lane_group& lanes, int l) { return {lanes.s0[l], lanes.s1[l], lanes.s2[l], 0}; }
@@ -80,15 +79,12 @@ std::uint32_t count_on_own_lanes(count_cursor& at, std::uint32_t steps) {
     lane_group lanes;
     rand_state lane = at.state;
     for (int l = 0; l < group_lanes; ++l) {
-        if (l > 0) {
-            jump_register(lane, lane_jump);
-            at.place.position = orbit_position_after(at.place.orbit, at.place.position, steps);
-        }
-        lane.s3 = orbit_value(at.place.orbit, at.place.position);
-        put_lane(lanes, l, lane);
+        if (l > 0) jump_register(lane, lane_jump);
+        put_lane_register(lanes, l, lane);
     }
+    orbit_values_spaced(at.place.orbit, at.place.position, steps, lanes.s3);
     at.kernels.own_s3(lanes, steps, at.threshold ^ 0x80000000u);
-    at.place.position = orbit_position_after(at.place.orbit, at.place.position, steps);
+    at.place.position = orbit_position_after(at.place.orbit, at.place.position, std::uint64_t{group_lanes} * steps);
     at.state = lane_register(lanes, group_lanes - 1);
     return lanes.above;
 }
@@ -105,8 +101,11 @@ std::uint32_t count_stretch(count_cursor& at, std::uint32_t n) {
         above += count_along_orbit(at, in_tail);
         n -= in_tail;
     }
-    for (; n >= short_stretch; n -= group_lanes * tabled_jump(n / group_lanes))
-        above += count_on_own_lanes(at, tabled_jump(n / group_lanes));
+    while (n >= short_stretch) {
+        const std::uint32_t steps = tabled_jump(n / group_lanes);
+        above += count_on_own_lanes(at, steps);
+        n -= group_lanes * steps;
+    }
     return above + count_along_orbit(at, n);
 }
 
@@ -161,7 +160,7 @@ void run_group(count_job& job, std::uint32_t group) {
     jump_register(lane, pass.first + first_lane * pass.steps);
     for (int l = 0; l < group_lanes; ++l) {
         if (l > 0) jump_register(lane, pass.steps);
-        put_lane(lanes, l, lane);
+        put_lane_register(lanes, l, lane);
     }
     job.kernels.shared_s3(lanes, job.walk, pass.steps, job.biased_threshold);
 

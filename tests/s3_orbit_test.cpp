@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <random>
 #include <thread>
@@ -72,6 +73,16 @@ TEST(S3Orbit, OrbitsFollowTheStepFunctionExactly) {
                 ASSERT_FALSE(run.empty());
                 for (std::size_t k = 0; k < run.size(); ++k)
                     ASSERT_EQ(run[k], plain_value(expected, position + steps + 1 + k)) << k;
+            }
+        // Values a spacing apart, from the tail onto the cycle and around it.
+        for (std::uint32_t spacing : {1u, 7u, orbit.cycle->length - 1, orbit.cycle->length, 3 * orbit.cycle->length + 5,
+                                      orbit.tail_length / 5 + 1})
+            for (std::uint32_t position : positions) {
+                std::array<std::uint32_t, 16> spaced;
+                orbit_values_spaced(orbit, position, spacing, spaced);
+                for (std::size_t k = 0; k < spaced.size(); ++k)
+                    ASSERT_EQ(spaced[k], plain_value(expected, position + std::uint64_t{spacing} * k))
+                        << "spacing " << spacing << ", position " << position << ", value " << k;
             }
     }
 }
