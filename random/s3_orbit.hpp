@@ -2,10 +2,11 @@
 // cycle, then the cycle (shared by the process, s3_cycles).
 //
 // A seeded s3 lies off every cycle and reaches one after a tail of up to some
-// tens of thousands of steps. The first long count of a stream walks that
-// tail once, step by step until it meets a known cycle, and the thread keeps
-// the tail while streams are in it; a stream whose s3 is on a cycle needs no
-// tail at all. With the orbit at hand, the s3 of any later step is a look-up.
+// tens of thousands of steps. The first long count of a stream finds that
+// tail once: it walks step by step until it meets a known cycle or a tail
+// walked before (s3_tails), whose rest it copies. The thread keeps the tail
+// while streams are in it; a stream whose s3 is on a cycle needs no tail at
+// all. With the orbit at hand, the s3 of any later step is a look-up.
 #pragma once
 
 #include <cstdint>
@@ -60,9 +61,9 @@ inline constexpr std::uint32_t max_orbit_length = 1u << 20;
 // (see note_stop). Walks nothing.
 s3_place find_s3(std::uint32_t s3);
 
-// find_s3, and failing that walks s3's tail until it meets a known cycle, or
-// finds a new cycle and makes it known to the process. The tail stays valid
-// until this thread's next locate_s3.
+// find_s3, and failing that walks s3's tail until it meets a known cycle or
+// a stored tail, or finds a new cycle and makes it known to the process. The
+// tail stays valid until this thread's next locate_s3.
 s3_place locate_s3(std::uint32_t s3);
 
 // Where the stream counted from `place` stopped: its next count on this
