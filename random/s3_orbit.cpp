@@ -48,12 +48,14 @@ std::span<const std::uint32_t> values_after(const s3_orbit& orbit, std::uint32_t
 
 namespace {
 
-// Whether the own-s3 lane kernels may start anywhere in the tail: it holds
-// neither of the two words whose cut product is 2^32 - 2 or more, 0x679753D2
-// and 0xB3CBA9E9 (which is at least 2^31 - 1, like any tail's start may be).
-bool lanes_exact_along(const std::vector<std::uint32_t>& tail) {
-    return std::none_of(tail.begin(), tail.end(),
-                        [](std::uint32_t value) { return value == 0x679753D2u || value >= 0x7FFFFFFFu; });
+// Whether the own-s3 lane kernels may start anywhere in a tail: it holds
+// neither of the two words whose cut product is 2^32 - 2 or more. One,
+// 0xB3CBA9E9, is at least 2^31 - 1, like any word no step gives: only a
+// tail's first value can be one. The other, 0x679753D2, steps to 0, and 0
+// stays 0: it lies only on tails into the cycle {0}, which are left to the
+// plain loop whole.
+bool lanes_exact_along(const std::vector<std::uint32_t>& tail, const cycle_place& entry) {
+    return tail.front() < 0x7FFFFFFFu && entry.cycle->values[0] != 0;
 }
 
 struct walked_tail {
@@ -178,7 +180,7 @@ s3_place locate_s3(std::uint32_t s3) {
     if (tail.values.empty()) return on_cycle(entry);  // s3 lies on a cycle made known just now
     tail.cycle = entry.cycle;
     tail.entry = entry.phase;
-    tail.lanes_exact = lanes_exact_along(tail.values);
+    tail.lanes_exact = lanes_exact_along(tail.values, entry);
     tail.stop = 0;
     tail.last_use = ++mine.uses;
     return {orbit_of(tail), 0};

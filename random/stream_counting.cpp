@@ -75,12 +75,17 @@ std::uint32_t count_along_orbit(count_cursor& at, std::uint32_t n) {
 // the other along the stream, each with the register jumped to its start and
 // its s3 read from the orbit.
 std::uint32_t count_on_own_lanes(count_cursor& at, std::uint32_t steps) {
+    // The lane starts in two chains of jumps, which the processor overlaps:
+    // the first half from the cursor, the second from half the group on.
     const jump_table& lane_jump = jump_table_for(steps);
+    constexpr int half = group_lanes / 2;
     lane_group lanes;
-    rand_state lane = at.state;
-    for (int l = 0; l < group_lanes; ++l) {
-        if (l > 0) jump_register(lane, lane_jump);
-        put_lane_register(lanes, l, lane);
+    rand_state first = at.state, second = at.state;
+    jump_register(second, jump_table_for(half * steps));
+    for (int l = 0; l < half; ++l) {
+        if (l > 0) jump_register(first, lane_jump), jump_register(second, lane_jump);
+        put_lane_register(lanes, l, first);
+        put_lane_register(lanes, half + l, second);
     }
     orbit_values_spaced(at.place.orbit, at.place.position, steps, lanes.s3);
     at.kernels.own_s3(lanes, steps, at.threshold ^ 0x80000000u);
