@@ -25,8 +25,8 @@ struct s3_orbit {
     const s3_cycle* cycle = nullptr;  // nullptr: no orbit
     std::uint32_t entry = 0;
     // Whether the lane kernels with s3 of their own may start anywhere in
-    // the tail: none of its values is 0x679753D2 or 2^31 - 1 and above (see
-    // count_kernels.hpp). Every cycle value may start them.
+    // the tail; true only when none of its values is 0x679753D2 or 2^31 - 1
+    // and above (see count_kernels.hpp). Every cycle value may start them.
     bool lanes_exact_in_tail = true;
 };
 

@@ -83,7 +83,10 @@ std::uint32_t count_on_own_lanes(count_cursor& at, std::uint32_t steps) {
     rand_state first = at.state, second = at.state;
     jump_register(second, jump_table_for(half * steps));
     for (int l = 0; l < half; ++l) {
-        if (l > 0) jump_register(first, lane_jump), jump_register(second, lane_jump);
+        if (l > 0) {
+            jump_register(first, lane_jump);
+            jump_register(second, lane_jump);
+        }
         put_lane_register(lanes, l, first);
         put_lane_register(lanes, half + l, second);
     }
@@ -96,8 +99,8 @@ std::uint32_t count_on_own_lanes(count_cursor& at, std::uint32_t steps) {
 
 // n words from the cursor: on lanes with their own s3 where that is exact
 // and worth the jumps, and by the plain loop otherwise. Lane lengths are
-// tabled jumps, so that a lane start costs one matrix; each group leaves at
-// most an eighth of what it was given to the next.
+// tabled jumps, so that a lane start costs one matrix; each group leaves
+// about an eighth of what it was given, at most, to the next.
 std::uint32_t count_stretch(count_cursor& at, std::uint32_t n) {
     std::uint32_t above = 0;
     const s3_orbit& orbit = at.place.orbit;
@@ -173,10 +176,15 @@ void run_group(count_job& job, std::uint32_t group) {
     if (group + 1 == job.groups) job.end = lane_register(lanes, group_lanes - 1);
 }
 
+// Words covered, and the words above the threshold among them.
+struct counted {
+    std::uint32_t words = 0;
+    std::uint32_t above = 0;
+};
+
 // The shared-s3 passes over n words on the cycle (at least group_lanes
-// cycles). Returns the words they cover.
-std::uint32_t count_on_shared_lanes(count_cursor& at, std::uint32_t n, const count_settings& settings,
-                                    std::uint32_t& above) {
+// cycles); less than group_lanes cycles are left.
+counted count_on_shared_lanes(count_cursor& at, std::uint32_t n, const count_settings& settings) {
     const s3_orbit& orbit = at.place.orbit;
     const s3_cycle& cycle = *orbit.cycle;
     count_job job;
@@ -190,10 +198,9 @@ std::uint32_t count_on_shared_lanes(count_cursor& at, std::uint32_t n, const cou
     job.groups = (job.passes[0].lanes + job.passes[1].lanes) / group_lanes;
     parallel_for(job.groups, n >= parallel_stretch ? settings.threads : 1,
                  [&job](std::size_t group) { run_group(job, static_cast<std::uint32_t>(group)); });
-    above += job.above.load();
     at.place.position = orbit_position_after(orbit, at.place.position, done);
     at.state = job.end;
-    return done;
+    return {done, job.above.load()};
 }
 
 }  // namespace
@@ -212,7 +219,9 @@ std::uint32_t count_words_above(std::uint32_t n, std::uint32_t threshold, rand_s
     std::uint32_t rest = n;
     if (n - lead >= std::uint64_t{group_lanes} * orbit.cycle->length) {
         above += count_stretch(at, lead);
-        rest = n - lead - count_on_shared_lanes(at, n - lead, settings, above);
+        const counted shared = count_on_shared_lanes(at, n - lead, settings);
+        above += shared.above;
+        rest = n - lead - shared.words;
     }
     above += count_stretch(at, rest);
     state.s3 = orbit_value(orbit, at.place.position);
