@@ -2,9 +2,9 @@
 //
 // The widest instructions are not always the fastest: some processors run
 // 512-bit instructions as two halves, and then the AVX2 kernels, with two
-// independent vectors in flight, beat the AVX-512 ones. So every supported
-// kernel counts the same small synthetic job, both kinds of lane kernel, a
-// few times in turn; the least time of each kernel is its time.
+// independent vectors in flight, can beat the AVX-512 ones. So every
+// supported kernel counts the same small synthetic job, both kinds of lane
+// kernel, fifteen times in turn; the median time of each kernel is its time.
 #pragma once
 
 #include "zemrath/count_kernel.hpp"
