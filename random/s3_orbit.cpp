@@ -89,9 +89,10 @@ struct thread_orbits {
 
 thread_local thread_orbits this_thread_orbits;
 
-// The cycle place after a tail, unless the tail is too long to keep.
-cycle_place unless_too_long(const std::vector<std::uint32_t>& tail, const cycle_place& entry) {
-    return tail.size() <= max_orbit_length ? entry : cycle_place{};
+// The cycle place after a tail, unless the tail is longer than max_length.
+cycle_place unless_too_long(const std::vector<std::uint32_t>& tail, const cycle_place& entry,
+                            std::uint32_t max_length) {
+    return tail.size() <= max_length ? entry : cycle_place{};
 }
 
 // Walks from start until it meets a landmark of a known cycle or of a stored
@@ -100,8 +101,8 @@ cycle_place unless_too_long(const std::vector<std::uint32_t>& tail, const cycle_
 // walks. A walk that runs a little way onto a cycle or a stored tail before
 // meeting a landmark only makes the tail longer. values receives the tail,
 // and the return value is the cycle place of the value after it; no cycle
-// when the orbit is too long to keep.
-cycle_place walk_tail(std::uint32_t start, std::vector<std::uint32_t>& values) {
+// when the tail or the cycle is longer than max_length.
+cycle_place walk_tail(std::uint32_t start, std::vector<std::uint32_t>& values, std::uint32_t max_length) {
     values.assign(1, start);
     std::uint64_t power = 1;
     std::uint32_t cycle = 1;
@@ -116,7 +117,8 @@ cycle_place walk_tail(std::uint32_t start, std::vector<std::uint32_t>& values) {
             if (on_cycle.cycle != nullptr || on_tail.tail != nullptr) {
                 values.pop_back();
                 store_tail(values, on_tail, on_cycle);
-                return unless_too_long(values, on_cycle.cycle != nullptr ? on_cycle : copy_stored_tail(on_tail, values));
+                return unless_too_long(values, on_cycle.cycle != nullptr ? on_cycle : copy_stored_tail(on_tail, values),
+                                       max_length);
             }
         }
         const std::uint32_t next = next_s3(last);
@@ -124,7 +126,7 @@ cycle_place walk_tail(std::uint32_t start, std::vector<std::uint32_t>& values) {
         if (power == cycle) {
             // Found in the first round whose power reaches both tail and
             // cycle; past twice the limit one of them is too long.
-            if (power > 2ull * max_orbit_length) return {};
+            if (power > 2ull * max_length) return {};
             tortoise = next;
             power *= 2;
             cycle = 0;
@@ -140,7 +142,7 @@ cycle_place walk_tail(std::uint32_t start, std::vector<std::uint32_t>& values) {
         const std::size_t middle = (low + high) / 2;
         if (returns(middle)) high = middle; else low = middle + 1;
     }
-    if (low + cycle > max_orbit_length) return {};
+    if (low + cycle > max_length) return {};
     const std::uint32_t first_on_cycle = values[low];
     values.resize(low);
     const cycle_place entry = share_cycle(first_on_cycle, cycle);
@@ -165,7 +167,7 @@ s3_place find_s3(std::uint32_t s3) {
     return {};
 }
 
-s3_place locate_s3(std::uint32_t s3) {
+s3_place locate_s3(std::uint32_t s3, std::uint32_t max_length) {
     const s3_place found = find_s3(s3);
     if (found.orbit.cycle != nullptr) return found;
 
@@ -175,7 +177,7 @@ s3_place locate_s3(std::uint32_t s3) {
     walked_tail& tail = *std::min_element(mine.tails.begin(), mine.tails.end(),
                                           [](const walked_tail& a, const walked_tail& b) { return a.last_use < b.last_use; });
     tail.cycle = nullptr;
-    const cycle_place entry = walk_tail(s3, tail.values);
+    const cycle_place entry = walk_tail(s3, tail.values, max_length);
     if (entry.cycle == nullptr) return {};
     if (tail.values.empty()) return on_cycle(entry);  // s3 lies on a cycle made known just now
     tail.cycle = entry.cycle;

@@ -53,7 +53,7 @@ struct s3_place {
 };
 
 // Tails longer than this are not kept, and neither are cycles: their
-// streams are counted word by word. The longest orbit met over the 1000
+// streams are counted word by word, as if no orbit were found. The longest orbit met over the 1000
 // seeded words and many random ones is about 114000 values.
 inline constexpr std::uint32_t max_orbit_length = 1u << 20;
 
@@ -62,9 +62,10 @@ inline constexpr std::uint32_t max_orbit_length = 1u << 20;
 s3_place find_s3(std::uint32_t s3);
 
 // find_s3, and failing that walks s3's tail until it meets a known cycle or
-// a stored tail, or finds a new cycle and makes it known to the process. The
-// tail stays valid until this thread's next locate_s3.
-s3_place locate_s3(std::uint32_t s3);
+// a stored tail, or finds a new cycle and makes it known to the process. No
+// orbit when the tail or a new cycle is longer than max_length. The tail
+// stays valid until this thread's next locate_s3.
+s3_place locate_s3(std::uint32_t s3, std::uint32_t max_length = max_orbit_length);
 
 // Where the stream counted from `place` stopped: its next count on this
 // thread finds its s3 there without walking again.

@@ -90,6 +90,19 @@ TEST(S3Orbit, OrbitsFollowTheStepFunctionExactly) {
     }
 }
 
+TEST(S3Orbit, RefusesATailOrCycleLongerThanTheLimit) {
+    // Words that no other test starts from, so that their tails are walked
+    // here: longer than the limit, they give no orbit.
+    for (const std::uint32_t start : {0x0BADCAFEu, 0x00C0FFEEu}) {
+        const plain::plain_orbit expected = plain::plain_orbit_of(start);
+        ASSERT_GT(expected.tail, 8u);
+        EXPECT_EQ(locate_s3(start, 8).orbit.cycle, nullptr) << start;
+        const s3_place place = locate_s3(start, expected.tail + expected.cycle());
+        ASSERT_NE(place.orbit.cycle, nullptr) << start;
+        EXPECT_EQ(place.orbit.cycle->length, expected.cycle());
+    }
+}
+
 TEST(S3Orbit, LaterWordsOfAStreamAreFoundWhereItStopped) {
     const std::uint32_t start = seeded_state(35).s3;
     const s3_place first = locate_s3(start);
