@@ -14,13 +14,26 @@
 // the fast path, and reports by how much the runs raised the peak resident
 // memory (in kilobytes; two arrays of 2 GB each are taken, and only what the
 // run reaches is touched).
+//
+// small_ensemble runs all 1000 streams of a small scenario (the answers 0.1
+// 0.8 0.5 1000 1.5 0.5 0.1 10 3 50: counts of ten to a few hundred thousand
+// draws, 6.5 billion draws in all) with run_ensemble on one thread and on
+// every hardware thread, and reports streams and draws per second, and the
+// draws per second as a fraction of the chosen kernel's long-count rate on
+// one thread (long_count, 10^9 draws, measured first) times the threads
+// ("vs_long").
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "core/population.hpp"
+#include "core/worker_pool.hpp"
+#include "zemrath/ensemble.hpp"
+#include "zemrath/seed_list.hpp"
 #include "zemrath/stream.hpp"
 
 namespace zemrath {
@@ -104,9 +117,82 @@ void huge_age_limit_fast_path(benchmark::State& state) {
     if (resident_before >= 0 && peak >= 0) state.counters["added_peak_kB"] = static_cast<double>(peak - resident_before);
 }
 
+parameter_set small_scenario() {
+    parameter_set p;
+    p.embryo_larval_survival = 0.1;
+    p.max_juvenile_survival = 0.8;
+    p.adult_survival = 0.5;
+    p.carrying_capacity = 1000;
+    p.weight_increase_rate = 1.5;
+    p.growth_inhibition = 0.5;
+    p.weight_at_one_year = 0.1;
+    p.max_reproduction_age = 10;
+    p.fecundity_rate = 3.0;
+    p.generations = 50;
+    return p;
+}
+
+// The draws of one stream: in every generation one per adult after ageing
+// (the recruits and every class but the last, which leaves), one per embryo
+// and one per larva.
+std::uint64_t draws_of_stream(const model_parameters& parameters, std::int32_t seed) {
+    population state;
+    create_population(state, parameters);
+    rand_state rng = seeded_state(seed);
+    const count_settings settings{best_kernel(), 1};
+    std::uint64_t draws = 0;
+    for (std::int32_t generation = 1; generation <= parameters.generations; ++generation) {
+        std::int64_t adults = state.recruits;
+        for (std::int32_t age_class = 1; age_class < parameters.max_reproduction_age; ++age_class)
+            adults += adult_count(state.adults, age_class);
+        const generation_row row = advance_generation(state, parameters, generation, rng, settings);
+        draws += static_cast<std::uint64_t>(adults) + static_cast<std::uint64_t>(std::max(row.embryos, 0)) +
+                 static_cast<std::uint64_t>(std::max(row.larvae, 0));
+    }
+    return draws;
+}
+
+double long_count_rate = 0;
+
+void long_count(benchmark::State& state) {
+    const count_settings settings{best_kernel(), 1};
+    state.SetLabel(std::string(kernel_name(settings.kernel)));
+    constexpr std::int32_t n = 1000000000;
+    rand_state rng = seeded_state(2);
+    std::int64_t survivors = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) survivors += fast_count_draws_at_most(n, 0.5, rng, settings);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    benchmark::DoNotOptimize(survivors);
+    long_count_rate = static_cast<double>(state.iterations()) * n / seconds.count();
+    state.counters["draws_per_s"] = long_count_rate;
+}
+
+void small_ensemble(benchmark::State& state) {
+    const model_parameters parameters = derive_model_parameters(small_scenario());
+    const std::vector<std::int32_t> seeds = all_seeds();
+    std::uint64_t draws = 0;
+    for (std::int32_t seed : seeds) draws += draws_of_stream(parameters, seed);
+    ensemble_options options;
+    options.threads = static_cast<int>(state.range(0));
+    const int threads = std::min(resolve_threads(options.threads), static_cast<int>(seeds.size()));
+    state.SetLabel(std::string(kernel_name(best_kernel())) + ", " + std::to_string(threads) + " threads");
+
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) benchmark::DoNotOptimize(run_ensemble(parameters, seeds, options).rows.data());
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    const double runs = static_cast<double>(state.iterations());
+    const double draws_per_s = runs * static_cast<double>(draws) / seconds.count();
+    state.counters["streams_per_s"] = runs * static_cast<double>(seeds.size()) / seconds.count();
+    state.counters["draws_per_s"] = draws_per_s;
+    if (long_count_rate > 0) state.counters["vs_long"] = draws_per_s / (long_count_rate * threads);
+}
+
 BENCHMARK(plain_path)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(fast_path)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(huge_age_limit_fast_path)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(long_count)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(small_ensemble)->Arg(1)->Arg(0)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace zemrath

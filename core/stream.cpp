@@ -29,9 +29,7 @@ namespace {
 
 count_settings count_settings_for(const stream_options& options) {
     const count_kernel kernel = options.kernel.value_or(best_kernel());
-    if (!kernel_supported(kernel))
-        throw error(error_code::bad_value,
-                    "this processor cannot run the " + std::string(kernel_name(kernel)) + " kernel");
+    require_kernel_supported(kernel);
     return {kernel, resolve_threads(options.threads)};
 }
 

@@ -19,9 +19,12 @@ constexpr std::string_view help_text =
     "\n"
     "The random stream is seeded from the clock's millisecond (one of 1000\n"
     "streams). ZEMRATH_SEED=m, a whole number from 0 to 999, uses m instead, so\n"
-    "that a run can be repeated exactly.\n"
+    "that a run can be repeated exactly. ZEMRATH_KERNEL=scalar, avx2 or avx512\n"
+    "forces the instructions the draws are counted with (the results are the\n"
+    "same); by default the fastest this processor runs.\n"
     "\n"
-    "Exit status: 0 done; 2 an answer or the results file failed; 1 out of memory.\n";
+    "Exit status: 0 done; 2 a setting, an answer or the results file failed; 1 out of\n"
+    "memory.\n";
 
 }  // namespace
 

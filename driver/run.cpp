@@ -1,6 +1,9 @@
 #include "driver/run.hpp"
 
 #include <csignal>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/floating_point.hpp"
@@ -49,10 +52,10 @@ void open_and_write_header(out_stream& file) {
 }
 
 // The two age-class arrays, all 0, with the 20 initial recruits waiting.
-stream create_arrays(const model_parameters& parameters) {
+stream create_arrays(const model_parameters& parameters, std::optional<count_kernel> kernel) {
     record_statement(create_arrays_line);
     try {
-        return create_stream(parameters);
+        return create_stream(parameters, stream_options{0, kernel, false});
     } catch (const error& failure) {
         report_memory_exhaustion(failure.what());
     }
@@ -82,13 +85,20 @@ int run_zemrath() {
         stream_put(message_out(), bad_seed_message);
         return exit_runtime_error;
     }
+    std::optional<count_kernel> kernel;
+    try {
+        kernel = kernel_from_setting(std::getenv(std::string(kernel_variable).c_str()));
+    } catch (const error& failure) {
+        stream_put(message_out(), std::string(kernel_variable) + ": " + failure.what() + "\n");
+        return exit_runtime_error;
+    }
 
     write_console_lines(banner_lines);
     const model_parameters parameters = derive_model_parameters(ask_parameters());
 
     out_stream file;
     open_and_write_header(file);
-    stream run = create_arrays(parameters);
+    stream run = create_arrays(parameters, kernel);
     randseed(run, seed);
 
     write_row(file, row_zero_line, first_row(run));

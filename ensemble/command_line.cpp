@@ -26,6 +26,8 @@ constexpr std::string_view footer =
     "Parameter values use the answer syntax of zemrath's prompts (0.5, 1.5e3, 1.5D3, 2*0.5, ...);\n"
     "an option overrides the same answer in the answers file, and every parameter must be given\n"
     "one way or the other. Each stream's rows are those of ZEMRATH_SEED=<seed> zemrath.\n"
+    "ZEMRATH_KERNEL=scalar, avx2 or avx512 forces the instructions the draws are counted with\n"
+    "(the results are the same); by default the fastest this processor runs.\n"
     "\n"
     "Written to DIR as one set, which replaces an earlier set only once every file of it is\n"
     "complete: runs.csv (seed,generation,embryos,larvae,adults), summary.csv (per generation:\n"

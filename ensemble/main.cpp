@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "ensemble/command_line.hpp"
@@ -48,9 +50,10 @@ int write_standard_output(const std::string& text, bool closed) {
                 std::strerror(error_number));
 }
 
-ensemble_options options_for(const ensemble::ensemble_request& request) {
+ensemble_options options_for(const ensemble::ensemble_request& request, std::optional<count_kernel> kernel) {
     ensemble_options options;
     options.threads = request.threads;
+    options.kernel = kernel;
     options.cancel_requested = results::interrupted;
     if (!request.quiet && results::progress_wanted()) {
         const auto start = std::chrono::steady_clock::now();
@@ -88,12 +91,18 @@ int run_ensemble_program(int argc, const char* const* argv) {
         std::fprintf(stderr, "%s\n", command.text.c_str());
         return exit_usage;
     }
+    std::optional<count_kernel> kernel;
+    try {
+        kernel = kernel_from_setting(std::getenv(std::string(kernel_variable).c_str()));
+    } catch (const error& failure) {
+        return fail(std::string(kernel_variable) + ": " + failure.what(), exit_usage);
+    }
     const ensemble::ensemble_request& request = command.request;
     if (!request.identify.empty()) return identify(request, output_closed);
 
     // The directory must take the files before the streams are run for them.
     results::prepare_directory(request.out_directory);
-    const ensemble_options options = options_for(request);
+    const ensemble_options options = options_for(request, kernel);
     ensemble_runs runs;
     try {
         runs = run_ensemble(derive_model_parameters(request.parameters), request.seeds, options);

@@ -48,6 +48,7 @@ std::shared_ptr<const computed_ensemble> run(computation_state& state, const ens
                                              std::uint64_t ticket, std::string key) {
     ensemble_options options;
     options.threads = state.threads;
+    options.kernel = state.kernel;
     options.report_interval = check_interval;
     options.progress = [&state](std::size_t done, std::size_t) {
         const std::lock_guard lock(state.mutex);

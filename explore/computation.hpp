@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "explore/ensemble_query.hpp"
@@ -34,6 +35,7 @@ struct computed_ensemble {
 
 struct computation_state {
     int threads = 0;  // for run_ensemble; 0 for every core
+    std::optional<count_kernel> kernel;  // none: the fastest this processor runs
     std::mutex mutex;
     std::condition_variable changed;  // a computation ended, or a newer request came
     std::uint64_t newest = 0;  // the ticket of the newest request

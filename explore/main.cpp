@@ -5,13 +5,17 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "explore/command_line.hpp"
 #include "explore/server.hpp"
+#include "zemrath/count_kernel.hpp"
+#include "zemrath/error.hpp"
 
 namespace {
 
@@ -53,7 +57,7 @@ std::string signal_name(int signal) {
     }
 }
 
-int serve(const explore_request& request) {
+int serve(const explore_request& request, std::optional<zemrath::count_kernel> kernel) {
     const sigset_t signals = stop_signals();
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     ::signal(SIGPIPE, SIG_IGN);  // a browser that goes away is a failed write, not the end
@@ -62,6 +66,7 @@ int serve(const explore_request& request) {
     server->address = {request.host, request.port};
     server->start = request.start;
     server->computations.threads = request.threads;
+    server->computations.kernel = kernel;
     install_routes(*server);
     if (!bind_explorer(*server)) {
         say(stderr, "cannot listen on " + url_host(request.host) + ":" + std::to_string(request.port));
@@ -103,5 +108,12 @@ int main(int argc, char** argv) {
         case command_line_outcome::run:
             break;
     }
-    return serve(command.request);
+    std::optional<zemrath::count_kernel> kernel;
+    try {
+        kernel = zemrath::kernel_from_setting(std::getenv(std::string(zemrath::kernel_variable).c_str()));
+    } catch (const zemrath::error& failure) {
+        std::fprintf(stderr, "zemrath-explore: %s: %s\n", std::string(zemrath::kernel_variable).c_str(), failure.what());
+        return exit_usage;
+    }
+    return serve(command.request, kernel);
 }

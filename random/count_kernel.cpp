@@ -1,22 +1,19 @@
 #include "zemrath/count_kernel.hpp"
 
-#include <array>
+#include <string>
+
+#include "random/count_kernels.hpp"
+#include "random/kernel_trial.hpp"
+#include "zemrath/error.hpp"
 
 namespace zemrath {
-
-namespace {
-
-constexpr std::array<count_kernel, 3> every_kernel = {count_kernel::scalar, count_kernel::avx2,
-                                                      count_kernel::avx512};
-
-}  // namespace
 
 bool kernel_supported(count_kernel kernel) {
     switch (kernel) {
     case count_kernel::scalar: return true;
 #if defined(__x86_64__) || defined(__i386__)
     case count_kernel::avx2: return __builtin_cpu_supports("avx2");
-    case count_kernel::avx512: return __builtin_cpu_supports("avx512f");
+    case count_kernel::avx512: return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
 #else
     case count_kernel::avx2:
     case count_kernel::avx512: return false;
@@ -26,10 +23,28 @@ bool kernel_supported(count_kernel kernel) {
 }
 
 count_kernel best_kernel() {
-    static const count_kernel best = kernel_supported(count_kernel::avx512) ? count_kernel::avx512
-                                     : kernel_supported(count_kernel::avx2) ? count_kernel::avx2
-                                                                            : count_kernel::scalar;
+    static const count_kernel best = fastest_kernel();
     return best;
+}
+
+lane_kernels lane_kernels_for(count_kernel kernel) {
+    switch (kernel) {
+    case count_kernel::scalar: return {count_group_scalar, count_lanes_scalar};
+#if defined(__x86_64__) || defined(__i386__)
+    case count_kernel::avx2: return {count_group_avx2, count_lanes_avx2};
+    case count_kernel::avx512: return {count_group_avx512, count_lanes_avx512};
+#else
+    case count_kernel::avx2:
+    case count_kernel::avx512: break;
+#endif
+    }
+    return {count_group_scalar, count_lanes_scalar};
+}
+
+void require_kernel_supported(count_kernel kernel) {
+    if (!kernel_supported(kernel))
+        throw error(error_code::bad_value,
+                    "this processor cannot run the " + std::string(kernel_name(kernel)) + " kernel");
 }
 
 std::string_view kernel_name(count_kernel kernel) {
@@ -42,9 +57,21 @@ std::string_view kernel_name(count_kernel kernel) {
 }
 
 std::optional<count_kernel> kernel_named(std::string_view name) {
-    for (count_kernel kernel : every_kernel)
+    for (count_kernel kernel : every_count_kernel)
         if (kernel_name(kernel) == name) return kernel;
     return std::nullopt;
+}
+
+std::optional<count_kernel> kernel_from_setting(const char* setting) {
+    if (setting == nullptr || *setting == '\0') return std::nullopt;
+    const std::optional<count_kernel> kernel = kernel_named(setting);
+    if (!kernel) {
+        std::string names;
+        for (const count_kernel choice : every_count_kernel) names += (names.empty() ? "" : ", ") + std::string(kernel_name(choice));
+        throw error(error_code::bad_value, "\"" + std::string(setting) + "\" is not one of " + names);
+    }
+    require_kernel_supported(*kernel);
+    return kernel;
 }
 
 }  // namespace zemrath

@@ -1,10 +1,12 @@
-// The AVX2 kernel: eight lanes to a vector, two vectors side by side so that
+// The AVX2 kernels: eight lanes to a vector, two vectors side by side so that
 // the dependency chain of one hides behind the other. Only the
 // functions marked for AVX2 use its instructions; the dispatcher calls them
 // only on processors that have them.
 #if defined(__x86_64__) || defined(__i386__)
 
 #include <immintrin.h>
+
+#include <bit>
 
 #include "random/count_kernels.hpp"
 
@@ -22,29 +24,47 @@ namespace {
 
 // One step: oldest (s0) becomes the new word n; counts n XOR s3 above the
 // threshold. The signed comparison orders the words as unsigned because both
-// sides carry the 2^31 bias; it gives -1 for true, which is subtracted.
-[[gnu::target("avx2"), gnu::always_inline]] inline void step8(__m256i& oldest, __m256i middle, __m256i newest,
-                                                             __m256i s3, __m256i threshold, __m256i& above) {
+// sides carry the 2^31 bias; its lanes of all ones are gathered into a mask
+// whose set bits the scalar ports count, which keeps a vector register free.
+[[gnu::target("avx2,popcnt"), gnu::always_inline]] inline void step8(__m256i& oldest, __m256i middle, __m256i newest,
+                                                                    __m256i s3, __m256i threshold,
+                                                                    std::uint32_t& above) {
     __m256i t = _mm256_xor_si256(oldest, _mm256_slli_epi32(oldest, 16));
     t = _mm256_xor_si256(t, _mm256_srli_epi32(t, 5));
     // t + t is t << 1 off the shift ports; the newest word, ready last, is XORed last.
     oldest = _mm256_xor_si256(_mm256_xor_si256(_mm256_xor_si256(t, _mm256_add_epi32(t, t)), middle), newest);
-    above = _mm256_sub_epi32(above, _mm256_cmpgt_epi32(_mm256_xor_si256(oldest, s3), threshold));
+    const __m256i greater = _mm256_cmpgt_epi32(_mm256_xor_si256(oldest, s3), threshold);
+    above += std::popcount(static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(greater))));
 }
 
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256i broadcast(const std::uint32_t* word) {
     return _mm256_set1_epi32(static_cast<int>(*word));
 }
 
+// One step of each lane's own s3, kept XOR 2^31 like the words of the shared
+// table: the cut product of a biased word is the biased product (16807 is
+// odd, so 2^31 x 16807 is 2^31 modulo 2^32), and the signed minimum of two
+// biased words is the unsigned minimum of the words. Of the product y and
+// y - (2^31 - 1), the smaller as unsigned words is the remainder whenever
+// y < 2^32 - 2.
+[[gnu::target("avx2"), gnu::always_inline]] inline void step_own_s3(__m256i& biased_s3) {
+    const __m256i product = _mm256_mullo_epi32(biased_s3, _mm256_set1_epi32(16807));
+    biased_s3 = _mm256_min_epi32(product, _mm256_sub_epi32(product, _mm256_set1_epi32(0x7FFFFFFF)));
+}
+
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i flip_top_bits(__m256i v) {
+    return _mm256_xor_si256(v, _mm256_set1_epi32(static_cast<int>(0x80000000u)));
+}
+
 }  // namespace
 
-[[gnu::target("avx2")]] void count_group_avx2(lane_group& group, const cycle_walk& walk, std::uint32_t steps,
+[[gnu::target("avx2,popcnt")]] void count_group_avx2(lane_group& group, const cycle_walk& walk, std::uint32_t steps,
                                               std::uint32_t biased_threshold) {
     static_assert(group_lanes == 16, "two eight-lane vectors");
     const __m256i threshold = _mm256_set1_epi32(static_cast<int>(biased_threshold));
     __m256i a0 = load8(&group.s0[0]), a1 = load8(&group.s1[0]), a2 = load8(&group.s2[0]);
     __m256i b0 = load8(&group.s0[8]), b1 = load8(&group.s1[8]), b2 = load8(&group.s2[8]);
-    __m256i above_a = load8(&group.above[0]), above_b = load8(&group.above[8]);
+    std::uint32_t above = 0;
     std::uint32_t phase = walk.phase;
     std::uint32_t left = steps;
     while (left >= 3) {
@@ -52,22 +72,22 @@ namespace {
         const std::uint32_t* s3 = walk.biased + phase;
         for (const std::uint32_t* end = s3 + run; s3 != end; s3 += 3) {
             __m256i w = broadcast(s3);
-            step8(a0, a1, a2, w, threshold, above_a);
-            step8(b0, b1, b2, w, threshold, above_b);
+            step8(a0, a1, a2, w, threshold, above);
+            step8(b0, b1, b2, w, threshold, above);
             w = broadcast(s3 + 1);
-            step8(a1, a2, a0, w, threshold, above_a);
-            step8(b1, b2, b0, w, threshold, above_b);
+            step8(a1, a2, a0, w, threshold, above);
+            step8(b1, b2, b0, w, threshold, above);
             w = broadcast(s3 + 2);
-            step8(a2, a0, a1, w, threshold, above_a);
-            step8(b2, b0, b1, w, threshold, above_b);
+            step8(a2, a0, a1, w, threshold, above);
+            step8(b2, b0, b1, w, threshold, above);
         }
         left -= run;
         phase = (phase + run) % walk.cycle;
     }
     for (; left > 0; --left) {
         const __m256i w = broadcast(walk.biased + phase);
-        step8(a0, a1, a2, w, threshold, above_a);
-        step8(b0, b1, b2, w, threshold, above_b);
+        step8(a0, a1, a2, w, threshold, above);
+        step8(b0, b1, b2, w, threshold, above);
         const __m256i a = a0, b = b0;
         a0 = a1, a1 = a2, a2 = a;
         b0 = b1, b1 = b2, b2 = b;
@@ -75,7 +95,36 @@ namespace {
     }
     store8(&group.s0[0], a0), store8(&group.s1[0], a1), store8(&group.s2[0], a2);
     store8(&group.s0[8], b0), store8(&group.s1[8], b1), store8(&group.s2[8], b2);
-    store8(&group.above[0], above_a), store8(&group.above[8], above_b);
+    group.above += above;
+}
+
+[[gnu::target("avx2,popcnt")]] void count_lanes_avx2(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold) {
+    static_assert(group_lanes == 16, "two eight-lane vectors");
+    const __m256i threshold = _mm256_set1_epi32(static_cast<int>(biased_threshold));
+    __m256i a0 = load8(&group.s0[0]), a1 = load8(&group.s1[0]), a2 = load8(&group.s2[0]);
+    __m256i b0 = load8(&group.s0[8]), b1 = load8(&group.s1[8]), b2 = load8(&group.s2[8]);
+    __m256i s3_a = flip_top_bits(load8(&group.s3[0])), s3_b = flip_top_bits(load8(&group.s3[8]));
+    std::uint32_t above = 0;
+    std::uint32_t left = steps;
+    for (; left >= 3; left -= 3) {
+        step_own_s3(s3_a), step8(a0, a1, a2, s3_a, threshold, above);
+        step_own_s3(s3_b), step8(b0, b1, b2, s3_b, threshold, above);
+        step_own_s3(s3_a), step8(a1, a2, a0, s3_a, threshold, above);
+        step_own_s3(s3_b), step8(b1, b2, b0, s3_b, threshold, above);
+        step_own_s3(s3_a), step8(a2, a0, a1, s3_a, threshold, above);
+        step_own_s3(s3_b), step8(b2, b0, b1, s3_b, threshold, above);
+    }
+    for (; left > 0; --left) {
+        step_own_s3(s3_a), step8(a0, a1, a2, s3_a, threshold, above);
+        step_own_s3(s3_b), step8(b0, b1, b2, s3_b, threshold, above);
+        const __m256i a = a0, b = b0;
+        a0 = a1, a1 = a2, a2 = a;
+        b0 = b1, b1 = b2, b2 = b;
+    }
+    store8(&group.s0[0], a0), store8(&group.s1[0], a1), store8(&group.s2[0], a2);
+    store8(&group.s0[8], b0), store8(&group.s1[8], b1), store8(&group.s2[8], b2);
+    store8(&group.s3[0], flip_top_bits(s3_a)), store8(&group.s3[8], flip_top_bits(s3_b));
+    group.above += above;
 }
 
 }  // namespace zemrath

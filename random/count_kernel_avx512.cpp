@@ -1,11 +1,20 @@
-// The AVX-512 kernel: the sixteen lanes in one vector. Three-way XORs take
-// one instruction and the comparison writes a mask that drives a masked add;
-// with two ports for the wide instructions, one vector's work per step takes
-// longer than its dependency chain, so one vector keeps them busy. Only the functions marked for AVX-512 use its
-// instructions; the dispatcher calls them only on processors that have them.
+// The AVX-512 kernels. Three-way XORs take one instruction, and a comparison
+// writes a mask whose set bits the scalar ports count, which leaves the
+// vector ports one instruction less a step.
+//  - Shared s3: the sixteen lanes in one 512-bit vector; with two ports for
+//    the wide instructions, one vector's work per step takes longer than its
+//    dependency chain, so one vector keeps them busy.
+//  - Own s3: the sixteen lanes as two 256-bit vectors (AVX-512VL). Stepping
+//    s3 adds a multiplication to every step's dependency chain, which one
+//    vector would wait on; two chains hide each other, and AVX-512's 32
+//    vector registers hold both without spilling.
+// Only the functions marked for AVX-512 use its instructions; the dispatcher
+// calls them only on processors that have them.
 #if defined(__x86_64__) || defined(__i386__)
 
 #include <immintrin.h>
+
+#include <bit>
 
 #include "random/count_kernels.hpp"
 
@@ -22,8 +31,8 @@ namespace {
 }
 
 // Shifts of every lane. The zero-masking form with a full mask is the plain
-// shift; this compiler's plain form reads a deliberately undefined vector
-// and sets off a false uninitialised-value warning.
+// instruction; this compiler's plain form reads a deliberately undefined
+// vector and sets off a false uninitialised-value warning.
 constexpr __mmask16 all_lanes = 0xFFFF;
 
 [[gnu::target("avx512f"), gnu::always_inline]] inline __m512i shift_left(__m512i v, unsigned bits) {
@@ -37,29 +46,58 @@ constexpr __mmask16 all_lanes = 0xFFFF;
 // One step: oldest (s0) becomes the new word n; counts n XOR s3 above the
 // threshold (both sides carry the 2^31 bias, so the signed comparison orders
 // them as unsigned words).
-[[gnu::target("avx512f"), gnu::always_inline]] inline void step16(__m512i& oldest, __m512i middle,
-                                                                  __m512i newest, __m512i s3,
-                                                                  __m512i threshold, __m512i& above) {
+[[gnu::target("avx512f,popcnt"), gnu::always_inline]] inline void step16(__m512i& oldest, __m512i middle,
+                                                                         __m512i newest, __m512i s3,
+                                                                         __m512i threshold, std::uint32_t& above) {
     __m512i t = _mm512_xor_si512(oldest, shift_left(oldest, 16));
     t = _mm512_xor_si512(t, shift_right(t, 5));
     // 0x96 is the three-way XOR; t + t is t << 1.
     oldest = _mm512_xor_si512(_mm512_ternarylogic_epi32(t, _mm512_add_epi32(t, t), middle, 0x96), newest);
-    const __mmask16 greater = _mm512_cmpgt_epi32_mask(_mm512_xor_si512(oldest, s3), threshold);
-    above = _mm512_mask_add_epi32(above, greater, above, _mm512_set1_epi32(1));
+    above += std::popcount(_mm512_cmpgt_epi32_mask(_mm512_xor_si512(oldest, s3), threshold));
 }
 
 [[gnu::target("avx512f"), gnu::always_inline]] inline __m512i broadcast(const std::uint32_t* word) {
     return _mm512_set1_epi32(static_cast<int>(*word));
 }
 
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i load8(const std::uint32_t* words) {
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(words));
+}
+
+[[gnu::target("avx2"), gnu::always_inline]] inline void store8(std::uint32_t* words, __m256i v) {
+    _mm256_store_si256(reinterpret_cast<__m256i*>(words), v);
+}
+
+// step16 on eight lanes.
+[[gnu::target("avx512f,avx512vl,popcnt"), gnu::always_inline]] inline void step8(__m256i& oldest, __m256i middle,
+                                                                                 __m256i newest, __m256i s3,
+                                                                                 __m256i threshold,
+                                                                                 std::uint32_t& above) {
+    __m256i t = _mm256_xor_si256(oldest, _mm256_slli_epi32(oldest, 16));
+    t = _mm256_xor_si256(t, _mm256_srli_epi32(t, 5));
+    oldest = _mm256_xor_si256(_mm256_ternarylogic_epi32(t, _mm256_add_epi32(t, t), middle, 0x96), newest);
+    above += std::popcount(_mm256_cmpgt_epi32_mask(_mm256_xor_si256(oldest, s3), threshold));
+}
+
+// One step of each lane's own s3, kept XOR 2^31 (see the AVX2 kernel for why
+// the minimum is the remainder).
+[[gnu::target("avx2"), gnu::always_inline]] inline void step_own_s3(__m256i& biased_s3) {
+    const __m256i product = _mm256_mullo_epi32(biased_s3, _mm256_set1_epi32(16807));
+    biased_s3 = _mm256_min_epi32(product, _mm256_sub_epi32(product, _mm256_set1_epi32(0x7FFFFFFF)));
+}
+
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i flip_top_bits(__m256i v) {
+    return _mm256_xor_si256(v, _mm256_set1_epi32(static_cast<int>(0x80000000u)));
+}
+
 }  // namespace
 
-[[gnu::target("avx512f")]] void count_group_avx512(lane_group& group, const cycle_walk& walk,
-                                                   std::uint32_t steps, std::uint32_t biased_threshold) {
+[[gnu::target("avx512f,popcnt")]] void count_group_avx512(lane_group& group, const cycle_walk& walk,
+                                                          std::uint32_t steps, std::uint32_t biased_threshold) {
     static_assert(group_lanes == 16, "one sixteen-lane vector");
     const __m512i threshold = _mm512_set1_epi32(static_cast<int>(biased_threshold));
     __m512i a0 = load16(group.s0.data()), a1 = load16(group.s1.data()), a2 = load16(group.s2.data());
-    __m512i above = load16(group.above.data());
+    std::uint32_t above = 0;
     std::uint32_t phase = walk.phase;
     std::uint32_t left = steps;
     while (left >= 3) {
@@ -80,7 +118,37 @@ constexpr __mmask16 all_lanes = 0xFFFF;
         phase = phase + 1 == walk.cycle ? 0 : phase + 1;
     }
     store16(group.s0.data(), a0), store16(group.s1.data(), a1), store16(group.s2.data(), a2);
-    store16(group.above.data(), above);
+    group.above += above;
+}
+
+[[gnu::target("avx512f,avx512vl,popcnt")]] void count_lanes_avx512(lane_group& group, std::uint32_t steps,
+                                                                   std::uint32_t biased_threshold) {
+    static_assert(group_lanes == 16, "two eight-lane vectors");
+    const __m256i threshold = _mm256_set1_epi32(static_cast<int>(biased_threshold));
+    __m256i a0 = load8(&group.s0[0]), a1 = load8(&group.s1[0]), a2 = load8(&group.s2[0]);
+    __m256i b0 = load8(&group.s0[8]), b1 = load8(&group.s1[8]), b2 = load8(&group.s2[8]);
+    __m256i s3_a = flip_top_bits(load8(&group.s3[0])), s3_b = flip_top_bits(load8(&group.s3[8]));
+    std::uint32_t above = 0;
+    std::uint32_t left = steps;
+    for (; left >= 3; left -= 3) {
+        step_own_s3(s3_a), step8(a0, a1, a2, s3_a, threshold, above);
+        step_own_s3(s3_b), step8(b0, b1, b2, s3_b, threshold, above);
+        step_own_s3(s3_a), step8(a1, a2, a0, s3_a, threshold, above);
+        step_own_s3(s3_b), step8(b1, b2, b0, s3_b, threshold, above);
+        step_own_s3(s3_a), step8(a2, a0, a1, s3_a, threshold, above);
+        step_own_s3(s3_b), step8(b2, b0, b1, s3_b, threshold, above);
+    }
+    for (; left > 0; --left) {
+        step_own_s3(s3_a), step8(a0, a1, a2, s3_a, threshold, above);
+        step_own_s3(s3_b), step8(b0, b1, b2, s3_b, threshold, above);
+        const __m256i a = a0, b = b0;
+        a0 = a1, a1 = a2, a2 = a;
+        b0 = b1, b1 = b2, b2 = b;
+    }
+    store8(&group.s0[0], a0), store8(&group.s1[0], a1), store8(&group.s2[0], a2);
+    store8(&group.s0[8], b0), store8(&group.s1[8], b1), store8(&group.s2[8], b2);
+    store8(&group.s3[0], flip_top_bits(s3_a)), store8(&group.s3[8], flip_top_bits(s3_b));
+    group.above += above;
 }
 
 }  // namespace zemrath

@@ -1,4 +1,4 @@
-// The portable kernel: one lane after another at every step, in plain C++.
+// The portable kernels: one lane after another at every step, in plain C++.
 #include "random/count_kernels.hpp"
 #include "zemrath/random_source.hpp"
 
@@ -10,7 +10,7 @@ void count_group_scalar(lane_group& group, const cycle_walk& walk, std::uint32_t
     std::uint32_t* s0 = group.s0.data();
     std::uint32_t* s1 = group.s1.data();
     std::uint32_t* s2 = group.s2.data();
-    std::uint32_t* above = group.above.data();
+    std::uint32_t above = 0;
     std::uint32_t phase = walk.phase;
     for (std::uint32_t k = 0; k < steps; ++k) {
         const std::uint32_t s3 = walk.biased[phase];
@@ -19,10 +19,30 @@ void count_group_scalar(lane_group& group, const cycle_walk& walk, std::uint32_t
             s0[l] = s1[l];
             s1[l] = s2[l];
             s2[l] = n;
-            above[l] += static_cast<std::int32_t>(n ^ s3) > threshold ? 1u : 0u;
+            above += static_cast<std::int32_t>(n ^ s3) > threshold ? 1u : 0u;
         }
         phase = phase + 1 == walk.cycle ? 0 : phase + 1;
     }
+    group.above += above;
+}
+
+void count_lanes_scalar(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold) {
+    const std::uint32_t threshold = biased_threshold ^ 0x80000000u;
+    std::uint32_t* s0 = group.s0.data();
+    std::uint32_t* s1 = group.s1.data();
+    std::uint32_t* s2 = group.s2.data();
+    std::uint32_t* s3 = group.s3.data();
+    std::uint32_t above = 0;
+    for (std::uint32_t k = 0; k < steps; ++k)
+        for (int l = 0; l < group_lanes; ++l) {
+            const std::uint32_t n = next_register_word(s0[l], s1[l], s2[l]);
+            s0[l] = s1[l];
+            s1[l] = s2[l];
+            s2[l] = n;
+            s3[l] = next_s3(s3[l]);
+            above += (n ^ s3[l]) > threshold ? 1u : 0u;
+        }
+    group.above += above;
 }
 
 }  // namespace zemrath

@@ -1,32 +1,39 @@
 // Lane kernels: many stretches of one stream stepped side by side.
 //
 // A lane group holds the registers of group_lanes lanes, each at its own
-// place in the stream. The lanes step in lockstep and read one shared s3 per
-// step from the biased cycle table, which is exact when every lane starts a
-// whole number of s3 cycles after the others, on the cycle. Each lane counts
-// its output words above a threshold. The kernels differ only in the
-// instructions they use and give identical results.
+// place in the stream, and the lanes step in lockstep. Each lane counts its
+// output words above a threshold. Two kinds of kernel:
+//  - shared s3: the lanes read one s3 per step from the biased cycle table,
+//    which is exact when every lane starts a whole number of s3 cycles after
+//    the others, on the cycle; the fastest, for long counts;
+//  - own s3: every lane also carries its s3 and steps it, so the lanes may
+//    start anywhere; for the stretches that are not whole cycles long.
+// The kernels of one kind differ only in the instructions they use and give
+// identical results.
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
+#include "zemrath/count_kernel.hpp"
+
 namespace zemrath {
 
-// Sixteen lanes: one AVX-512 vector, two AVX2 vectors. Groups stay small so
-// that a pass whose lane count is not a multiple of the group wastes little.
+// Sixteen lanes: one AVX-512 vector, two 256-bit vectors. Groups stay small
+// so that each lane's start, a register jump, is paid for by few words.
 inline constexpr int group_lanes = 16;
 
 struct lane_group {
     alignas(64) std::array<std::uint32_t, group_lanes> s0{};
     alignas(64) std::array<std::uint32_t, group_lanes> s1{};
     alignas(64) std::array<std::uint32_t, group_lanes> s2{};
-    alignas(64) std::array<std::uint32_t, group_lanes> above{};
+    alignas(64) std::array<std::uint32_t, group_lanes> s3{};  // read by the own-s3 kernels only
+    std::uint32_t above = 0;  // output words above the threshold, all lanes together
 };
 
-// The s3 words the lanes share: biased (see s3_orbit::biased_cycle) from
-// entry phase (< cycle) on, wrapping around the cycle.
+// The s3 words the lanes share: biased (see s3_cycle::biased) from phase
+// (< cycle) on, wrapping around the cycle.
 struct cycle_walk {
     const std::uint32_t* biased = nullptr;
     std::uint32_t cycle = 0;
@@ -42,7 +49,7 @@ inline std::uint32_t unwrapped_stretch(const cycle_walk& walk, std::uint32_t pha
     return room - room % 3;
 }
 
-// Steps every lane `steps` times and adds to above[l] the number of lane l's
+// Steps every lane `steps` times and adds to above the number of the lanes'
 // output words greater than the threshold; biased_threshold is the threshold
 // XOR 2^31. The AVX2 and AVX-512 kernels run only where the processor has
 // those instructions.
@@ -52,5 +59,27 @@ void count_group_avx2(lane_group& group, const cycle_walk& walk, std::uint32_t s
                       std::uint32_t biased_threshold);
 void count_group_avx512(lane_group& group, const cycle_walk& walk, std::uint32_t steps,
                         std::uint32_t biased_threshold);
+
+// Steps every lane, its s3 included, `steps` times and adds to above the
+// number of the lanes' output words greater than the threshold, as
+// count_group_* does. The vector kernels take the remainder of the cut
+// product s3 x 16807 by 2^31 - 1 with one conditional subtraction, which is
+// exact for every product below 2^32 - 2. Only two words have larger
+// products: 0xB3CBA9E9, above 2^31 - 1 and so never the result of a step, and
+// 0x679753D2, which steps to 0 (and 0 stays 0). So every lane's s3 must be
+// below 2^31 - 1, and no lane may step from 0x679753D2: every value on a
+// cycle qualifies.
+void count_lanes_scalar(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold);
+void count_lanes_avx2(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold);
+void count_lanes_avx512(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold);
+
+// The two kernels of one instruction set.
+struct lane_kernels {
+    void (*shared_s3)(lane_group&, const cycle_walk&, std::uint32_t, std::uint32_t);
+    void (*own_s3)(lane_group&, std::uint32_t, std::uint32_t);
+};
+
+// The kernels of `kernel`, which the processor must support.
+lane_kernels lane_kernels_for(count_kernel kernel);
 
 }  // namespace zemrath

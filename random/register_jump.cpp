@@ -1,59 +1,68 @@
 #include "random/register_jump.hpp"
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
+#include <mutex>
 
 namespace zemrath {
 
-namespace {
-
-// The register as three words: bit b of the vector is bit b % 32 of word b / 32.
-using register_bits = std::array<std::uint32_t, 3>;
+// The register as three words of a 16-byte vector, so that one instruction
+// XORs a whole image in: bit b is bit b % 32 of word b / 32; the fourth word
+// stays 0.
+using register_bits = std::uint32_t __attribute__((vector_size(16)));
 
 constexpr int bit_count = 96;
 constexpr int nibble_count = bit_count / 4;
 
 // A bit matrix kept as the image of every value of every 4-bit slice of the
 // input, so that applying it is 24 look-ups instead of 96 conditional XORs.
-struct nibble_matrix {
+struct jump_table {
     std::array<std::array<register_bits, 16>, nibble_count> images;
 };
 
-register_bits apply(const nibble_matrix& matrix, const register_bits& x) {
-    register_bits y{0, 0, 0};
-    for (int q = 0; q < nibble_count; ++q) {
-        const std::uint32_t nibble = (x[q / 8] >> (4 * (q % 8))) & 15u;
-        const register_bits& image = matrix.images[q][nibble];
-        for (int w = 0; w < 3; ++w) y[w] ^= image[w];
+namespace {
+
+register_bits apply(const jump_table& matrix, register_bits x) {
+    const std::uint32_t words[3] = {x[0], x[1], x[2]};
+    // Two sums, so that the chain of XORs is half as long.
+    register_bits even{0, 0, 0, 0}, odd{0, 0, 0, 0};
+    for (int q = 0; q < nibble_count; q += 2) {
+        even ^= matrix.images[q][(words[q / 8] >> (4 * (q % 8))) & 15u];
+        odd ^= matrix.images[q + 1][(words[q / 8] >> (4 * (q % 8) + 4)) & 15u];
     }
-    return y;
+    return even ^ odd;
 }
 
 // columns[b]: the image of the unit vector with only bit b set.
-nibble_matrix from_columns(const std::array<register_bits, bit_count>& columns) {
-    nibble_matrix matrix{};
+jump_table from_columns(const std::array<register_bits, bit_count>& columns) {
+    jump_table matrix{};
     for (int q = 0; q < nibble_count; ++q)
-        for (unsigned v = 1; v < 16; ++v) {
-            const register_bits& rest = matrix.images[q][v & (v - 1)];
-            const register_bits& column = columns[4 * q + std::countr_zero(v)];
-            for (int w = 0; w < 3; ++w) matrix.images[q][v][w] = rest[w] ^ column[w];
-        }
+        for (unsigned v = 1; v < 16; ++v)
+            matrix.images[q][v] = matrix.images[q][v & (v - 1)] ^ columns[4 * q + std::countr_zero(v)];
     return matrix;
 }
 
+register_bits unit_bits(int b) {
+    register_bits unit{0, 0, 0, 0};
+    unit[b / 32] = 1u << (b % 32);
+    return unit;
+}
+
 // powers[i] moves the register 2^i steps.
-struct jump_tables {
-    std::array<nibble_matrix, 32> powers;
+struct jump_powers {
+    std::array<jump_table, 32> powers;
 };
 
-jump_tables build_jump_tables() {
-    jump_tables tables;
+jump_powers build_jump_powers() {
+    jump_powers tables;
     std::array<register_bits, bit_count> columns;
     for (int b = 0; b < bit_count; ++b) {
-        rand_state unit{};
-        (b < 32 ? unit.s0 : b < 64 ? unit.s1 : unit.s2) = 1u << (b % 32);
-        xorshf96(unit);
-        columns[b] = {unit.s0, unit.s1, unit.s2};
+        const register_bits unit = unit_bits(b);
+        rand_state state{unit[0], unit[1], unit[2], 0};
+        xorshf96(state);
+        columns[b] = register_bits{state.s0, state.s1, state.s2, 0};
     }
     tables.powers[0] = from_columns(columns);
     for (std::size_t i = 1; i < tables.powers.size(); ++i) {
@@ -63,18 +72,71 @@ jump_tables build_jump_tables() {
     return tables;
 }
 
-const jump_tables& shared_jump_tables() {
-    static const jump_tables tables = build_jump_tables();
+const jump_powers& shared_jump_powers() {
+    static const jump_powers tables = build_jump_powers();
     return tables;
+}
+
+register_bits jumped(register_bits x, std::uint32_t steps) {
+    const jump_powers& tables = shared_jump_powers();
+    for (; steps != 0; steps &= steps - 1) x = apply(tables.powers[std::countr_zero(steps)], x);
+    return x;
+}
+
+// The tables of tabled jumps, by the position of the lowest of the four
+// leading digits and by the digits. Tables are added under the lock and
+// published by a release store; none is ever freed, since a worker may still
+// use one while the process ends.
+constexpr int leading_digits = 4;
+
+struct tabled_jumps {
+    std::mutex adding;
+    std::array<std::array<std::atomic<const jump_table*>, 1 << leading_digits>, 32 - leading_digits + 1> tables{};
+};
+
+tabled_jumps& shared_tabled_jumps() {
+    static tabled_jumps* const jumps = new tabled_jumps;
+    return *jumps;
+}
+
+// The binary digits that tabled_jump clears.
+int digits_after_leading(std::uint32_t steps) {
+    return std::max(0, static_cast<int>(std::bit_width(steps)) - leading_digits);
+}
+
+jump_table* build_jump_table(std::uint32_t steps) {
+    std::array<register_bits, bit_count> columns;
+    for (int b = 0; b < bit_count; ++b) columns[b] = jumped(unit_bits(b), steps);
+    return new jump_table(from_columns(columns));
 }
 
 }  // namespace
 
 void jump_register(rand_state& state, std::uint32_t steps) {
-    if (steps == 0) return;
-    const jump_tables& tables = shared_jump_tables();
-    register_bits x{state.s0, state.s1, state.s2};
-    for (; steps != 0; steps &= steps - 1) x = apply(tables.powers[std::countr_zero(steps)], x);
+    const register_bits x = jumped(register_bits{state.s0, state.s1, state.s2, 0}, steps);
+    state.s0 = x[0];
+    state.s1 = x[1];
+    state.s2 = x[2];
+}
+
+std::uint32_t tabled_jump(std::uint32_t steps) {
+    const int cleared = digits_after_leading(steps);
+    return steps >> cleared << cleared;
+}
+
+const jump_table& jump_table_for(std::uint32_t steps) {
+    const int cleared = digits_after_leading(steps);
+    std::atomic<const jump_table*>& slot = shared_tabled_jumps().tables[cleared][steps >> cleared];
+    if (const jump_table* table = slot.load(std::memory_order_acquire)) return *table;
+    const std::lock_guard lock(shared_tabled_jumps().adding);
+    if (const jump_table* table = slot.load(std::memory_order_relaxed)) return *table;
+    const jump_table* table = build_jump_table(steps);
+    slot.store(table, std::memory_order_release);
+    return *table;
+}
+
+void jump_register(rand_state& state, const jump_table& table) {
+    const register_bits x = apply(table, register_bits{state.s0, state.s1, state.s2, 0});
     state.s0 = x[0];
     state.s1 = x[1];
     state.s2 = x[2];

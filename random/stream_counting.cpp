@@ -24,56 +24,119 @@ std::uint32_t count_words_above_serial(std::uint32_t n, std::uint32_t threshold,
     return above;
 }
 
-void advance_stream(rand_state& state, std::uint32_t n) {
-    if (n >= short_stretch) {
-        const s3_place place = locate_s3(state.s3);
-        if (place.orbit != nullptr) {
-            jump_register(state, n);
-            state.s3 = place.orbit->values[orbit_position_after(*place.orbit, place.position, n)];
-            return;
-        }
-    }
-    for (std::uint32_t k = 0; k < n; ++k) xorshf96(state);
-}
-
 namespace {
 
-using group_kernel = void (*)(lane_group&, const cycle_walk&, std::uint32_t, std::uint32_t);
+// The place of s3 for a stretch of n words: none for a stretch too short to
+// look it up, and a walk only for one long enough to pay for it.
+s3_place place_for(std::uint32_t n, std::uint32_t s3) {
+    if (n < orbit_stretch) return {};
+    return n < short_stretch ? find_s3(s3) : locate_s3(s3);
+}
 
-group_kernel kernel_for(count_kernel kernel) {
-    switch (kernel) {
-    case count_kernel::scalar: return count_group_scalar;
-#if defined(__x86_64__) || defined(__i386__)
-    case count_kernel::avx2: return count_group_avx2;
-    case count_kernel::avx512: return count_group_avx512;
-#else
-    case count_kernel::avx2:
-    case count_kernel::avx512: break;
-#endif
+// A count under way: the register in `state` and s3's place move on together
+// (state.s3 is brought up to date at the end).
+struct count_cursor {
+    rand_state& state;
+    s3_place place;
+    std::uint32_t threshold = 0;
+    lane_kernels kernels;
+};
+
+void put_lane_register(lane_group& lanes, int l, const rand_state& lane) {
+    lanes.s0[l] = lane.s0;
+    lanes.s1[l] = lane.s1;
+    lanes.s2[l] = lane.s2;
+}
+
+rand_state lane_register(const lane_group& lanes, int l) { return {lanes.s0[l], lanes.s1[l], lanes.s2[l], 0}; }
+
+// The plain loop with s3 read from the orbit: the same words, without the
+// latency of the multiplication and remainder on every step.
+std::uint32_t count_along_orbit(count_cursor& at, std::uint32_t n) {
+    std::uint32_t s0 = at.state.s0, s1 = at.state.s1, s2 = at.state.s2;
+    std::uint32_t above = 0;
+    while (n > 0) {
+        const std::span<const std::uint32_t> s3 = values_after(at.place.orbit, at.place.position, n);
+        for (const std::uint32_t value : s3) {
+            const std::uint32_t word = next_register_word(s0, s1, s2);
+            s0 = s1;
+            s1 = s2;
+            s2 = word;
+            above += (word ^ value) > at.threshold ? 1u : 0u;
+        }
+        at.place.position = orbit_position_after(at.place.orbit, at.place.position, s3.size());
+        n -= static_cast<std::uint32_t>(s3.size());
     }
-    return count_group_scalar;
+    at.state = rand_state{s0, s1, s2, 0};
+    return above;
+}
+
+// One group of lanes that take `steps` steps each (a tabled jump), one after
+// the other along the stream, each with the register jumped to its start and
+// its s3 read from the orbit.
+std::uint32_t count_on_own_lanes(count_cursor& at, std::uint32_t steps) {
+    // The lane starts in two chains of jumps, which the processor overlaps:
+    // the first half from the cursor, the second from half the group on.
+    const jump_table& lane_jump = jump_table_for(steps);
+    constexpr int half = group_lanes / 2;
+    lane_group lanes;
+    rand_state first = at.state, second = at.state;
+    jump_register(second, jump_table_for(half * steps));
+    for (int l = 0; l < half; ++l) {
+        if (l > 0) {
+            jump_register(first, lane_jump);
+            jump_register(second, lane_jump);
+        }
+        put_lane_register(lanes, l, first);
+        put_lane_register(lanes, half + l, second);
+    }
+    orbit_values_spaced(at.place.orbit, at.place.position, steps, lanes.s3);
+    at.kernels.own_s3(lanes, steps, at.threshold ^ 0x80000000u);
+    at.place.position = orbit_position_after(at.place.orbit, at.place.position, std::uint64_t{group_lanes} * steps);
+    at.state = lane_register(lanes, group_lanes - 1);
+    return lanes.above;
+}
+
+// n words from the cursor: on lanes with their own s3 where that is exact
+// and worth the jumps, and by the plain loop otherwise. Lane lengths are
+// tabled jumps, so that a lane start costs one matrix; each group leaves
+// about an eighth of what it was given, at most, to the next.
+std::uint32_t count_stretch(count_cursor& at, std::uint32_t n) {
+    std::uint32_t above = 0;
+    const s3_orbit& orbit = at.place.orbit;
+    if (!orbit.lanes_exact_in_tail && at.place.position < orbit.tail_length) {
+        const std::uint32_t in_tail = std::min(n, orbit.tail_length - at.place.position);
+        above += count_along_orbit(at, in_tail);
+        n -= in_tail;
+    }
+    while (n >= short_stretch) {
+        const std::uint32_t steps = tabled_jump(n / group_lanes);
+        above += count_on_own_lanes(at, steps);
+        n -= group_lanes * steps;
+    }
+    return above + count_along_orbit(at, n);
 }
 
 // Lanes that all take `steps` steps (a multiple of the cycle length), lane l
-// starting first + l * steps words into the cycle part of the stretch.
+// starting first + l * steps words into the shared part of the stretch, in
+// whole groups.
 struct lane_pass {
     std::uint32_t first = 0;
     std::uint32_t lanes = 0;
     std::uint32_t steps = 0;
 };
 
-std::uint32_t groups_in(const lane_pass& pass) { return (pass.lanes + group_lanes - 1) / group_lanes; }
-
-// Cuts `words` words into at most two passes: the first gives every lane the
-// same whole number of cycles; what it leaves is less than one cycle per
-// lane, and the second gives one cycle to as many lanes as that holds. Less
-// than one cycle remains. Returns the words the passes cover.
+// Cuts `words` words into at most two passes of whole groups: the first
+// gives every lane the same whole number of cycles; what it leaves is less
+// than one cycle per lane, and the second gives one cycle to as many groups
+// as that holds. Less than group_lanes cycles remain. Returns the words the
+// passes cover.
 std::uint32_t plan_passes(std::array<lane_pass, 2>& passes, std::uint32_t words, std::uint32_t cycle,
                           std::uint32_t max_lanes) {
     std::uint32_t done = 0;
     for (lane_pass& pass : passes) {
         const std::uint32_t left = words - done;
-        const std::uint32_t lanes = std::min(max_lanes, left / cycle);
+        const std::uint32_t lanes = std::min(max_lanes, left / cycle) / group_lanes * group_lanes;
         if (lanes == 0) break;
         pass = {done, lanes, cycle * (left / (lanes * cycle))};
         done += lanes * pass.steps;
@@ -83,10 +146,10 @@ std::uint32_t plan_passes(std::array<lane_pass, 2>& passes, std::uint32_t words,
 
 struct count_job {
     // Fixed before the work starts.
-    rand_state start;  // the register where the cycle part begins
+    rand_state start;  // the register where the shared part begins
     cycle_walk walk;
     std::uint32_t biased_threshold = 0;
-    group_kernel kernel = nullptr;
+    lane_kernels kernels;
     std::array<lane_pass, 2> passes{};
     std::uint32_t groups = 0;
     // Shared while the threads work.
@@ -95,93 +158,87 @@ struct count_job {
 };
 
 void run_group(count_job& job, std::uint32_t group) {
-    const std::uint32_t first_groups = groups_in(job.passes[0]);
+    const std::uint32_t first_groups = job.passes[0].lanes / group_lanes;
     const bool second = group >= first_groups;
     const lane_pass& pass = job.passes[second ? 1 : 0];
     const std::uint32_t first_lane = (second ? group - first_groups : group) * group_lanes;
-    const std::uint32_t real_lanes = std::min<std::uint32_t>(group_lanes, pass.lanes - first_lane);
 
-    // Lanes past the pass's last one repeat the last one's start; their counts are dropped.
     lane_group lanes;
     rand_state lane = job.start;
     jump_register(lane, pass.first + first_lane * pass.steps);
-    for (std::uint32_t l = 0; l < group_lanes; ++l) {
-        if (l > 0 && l < real_lanes) jump_register(lane, pass.steps);
-        lanes.s0[l] = lane.s0;
-        lanes.s1[l] = lane.s1;
-        lanes.s2[l] = lane.s2;
+    for (int l = 0; l < group_lanes; ++l) {
+        if (l > 0) jump_register(lane, pass.steps);
+        put_lane_register(lanes, l, lane);
     }
-    job.kernel(lanes, job.walk, pass.steps, job.biased_threshold);
+    job.kernels.shared_s3(lanes, job.walk, pass.steps, job.biased_threshold);
 
-    std::uint32_t above = 0;
-    for (std::uint32_t l = 0; l < real_lanes; ++l) above += lanes.above[l];
-    job.above.fetch_add(above);
-    if (group + 1 == job.groups) {
-        const std::uint32_t last = real_lanes - 1;
-        job.end = rand_state{lanes.s0[last], lanes.s1[last], lanes.s2[last], 0};
-    }
+    job.above.fetch_add(lanes.above);
+    if (group + 1 == job.groups) job.end = lane_register(lanes, group_lanes - 1);
 }
 
-void run_job(count_job& job, int threads) {
-    parallel_for(job.groups, threads, [&job](std::size_t group) {
-        run_group(job, static_cast<std::uint32_t>(group));
-    });
-}
-
-// The plain loop with s3 read from its orbit (position is where the state's
-// s3 lies, and moves on with it): the same words, without the latency of the
-// multiplication and remainder on every step.
-std::uint32_t count_along_orbit(std::uint32_t n, std::uint32_t threshold, rand_state& state,
-                                const s3_orbit& orbit, std::uint32_t& position) {
-    const auto last = static_cast<std::uint32_t>(orbit.values.size() - 1);
-    std::uint32_t s0 = state.s0, s1 = state.s1, s2 = state.s2;
+// Words covered, and the words above the threshold among them.
+struct counted {
+    std::uint32_t words = 0;
     std::uint32_t above = 0;
-    for (std::uint32_t k = 0; k < n; ++k) {
-        position = position == last ? orbit.tail : position + 1;
-        const std::uint32_t word = next_register_word(s0, s1, s2);
-        s0 = s1;
-        s1 = s2;
-        s2 = word;
-        above += (word ^ orbit.values[position]) > threshold ? 1u : 0u;
-    }
-    state = rand_state{s0, s1, s2, orbit.values[position]};
-    return above;
+};
+
+// The shared-s3 passes over n words on the cycle (at least group_lanes
+// cycles); less than group_lanes cycles are left.
+counted count_on_shared_lanes(count_cursor& at, std::uint32_t n, const count_settings& settings) {
+    const s3_orbit& orbit = at.place.orbit;
+    const s3_cycle& cycle = *orbit.cycle;
+    count_job job;
+    const std::uint32_t done = plan_passes(job.passes, n, cycle.length, lanes_for(n, settings));
+    const std::uint32_t phase = (orbit.entry + (at.place.position - orbit.tail_length)) % cycle.length;
+    job.start = at.state;
+    job.walk = cycle_walk{cycle.biased.data(), cycle.length, static_cast<std::uint32_t>(cycle.biased.size()),
+                          (phase + 1) % cycle.length};
+    job.biased_threshold = at.threshold ^ 0x80000000u;
+    job.kernels = at.kernels;
+    job.groups = (job.passes[0].lanes + job.passes[1].lanes) / group_lanes;
+    parallel_for(job.groups, n >= parallel_stretch ? settings.threads : 1,
+                 [&job](std::size_t group) { run_group(job, static_cast<std::uint32_t>(group)); });
+    at.place.position = orbit_position_after(orbit, at.place.position, done);
+    at.state = job.end;
+    return {done, job.above.load()};
 }
 
 }  // namespace
 
 std::uint32_t count_words_above(std::uint32_t n, std::uint32_t threshold, rand_state& state,
                                 const count_settings& settings) {
-    if (n < short_stretch) return count_words_above_serial(n, threshold, state);
-    const s3_place place = locate_s3(state.s3);
-    if (place.orbit == nullptr) return count_words_above_serial(n, threshold, state);
-    const s3_orbit& orbit = *place.orbit;
-    std::uint32_t position = place.position;
+    const s3_place place = place_for(n, state.s3);
+    if (place.orbit.cycle == nullptr) return count_words_above_serial(n, threshold, state);
+    count_cursor at{state, place, threshold, lane_kernels_for(settings.kernel)};
+    const s3_orbit& orbit = place.orbit;
 
     // While s3 is in its tail, lanes a whole number of cycles apart would not
     // see the same s3.
-    const std::uint32_t lead = position < orbit.tail ? std::min(n, orbit.tail - position) : 0;
-    std::uint32_t above = count_along_orbit(lead, threshold, state, orbit, position);
-    const std::uint32_t rest = n - lead;
-
-    count_job job;
-    const int threads = rest >= parallel_stretch ? settings.threads : 1;
-    const std::uint32_t done = plan_passes(job.passes, rest, orbit.cycle, lanes_for(rest, settings));
-    if (done != 0) {
-        job.start = state;
-        job.walk = cycle_walk{orbit.biased_cycle.data(), orbit.cycle,
-                              static_cast<std::uint32_t>(orbit.biased_cycle.size()),
-                              (position - orbit.tail + 1) % orbit.cycle};
-        job.biased_threshold = threshold ^ 0x80000000u;
-        job.kernel = kernel_for(settings.kernel);
-        job.groups = groups_in(job.passes[0]) + groups_in(job.passes[1]);
-        run_job(job, threads);
-        above += job.above.load();
-        position = orbit_position_after(orbit, position, done);
-        state = job.end;
-        state.s3 = orbit.values[position];
+    const std::uint32_t lead = place.position < orbit.tail_length ? std::min(n, orbit.tail_length - place.position) : 0;
+    std::uint32_t above = 0;
+    std::uint32_t rest = n;
+    if (n - lead >= std::uint64_t{group_lanes} * orbit.cycle->length) {
+        above += count_stretch(at, lead);
+        const counted shared = count_on_shared_lanes(at, n - lead, settings);
+        above += shared.above;
+        rest = n - lead - shared.words;
     }
-    return above + count_along_orbit(rest - done, threshold, state, orbit, position);
+    above += count_stretch(at, rest);
+    state.s3 = orbit_value(orbit, at.place.position);
+    note_stop(at.place);
+    return above;
+}
+
+void advance_stream(rand_state& state, std::uint32_t n) {
+    s3_place place = place_for(n, state.s3);
+    if (place.orbit.cycle == nullptr) {
+        for (std::uint32_t k = 0; k < n; ++k) xorshf96(state);
+        return;
+    }
+    jump_register(state, n);
+    place.position = orbit_position_after(place.orbit, place.position, n);
+    state.s3 = orbit_value(place.orbit, place.position);
+    note_stop(place);
 }
 
 }  // namespace zemrath

@@ -2,15 +2,19 @@
 //
 // count_words_above returns exactly what n calls of xorshf96 would give: the
 // number of output words greater than a threshold, and the state those calls
-// leave. A short stretch runs the plain integer loop. A long one:
-//  1. looks s3 up in its orbit (s3_orbit); while s3 is still in the orbit's
-//     tail, the plain loop runs;
-//  2. on the cycle, cuts the stretch into lanes whose lengths are whole
-//     multiples of the cycle length, so that all lanes read the same s3 at
-//     every step; each lane's register start comes from jump_register, and
-//     groups of lanes run on a SIMD kernel, on the calling thread and on the
-//     process's worker pool;
-//  3. runs the plain loop over the last part, shorter than one cycle.
+// leave. A very short stretch runs the plain integer loop. Otherwise s3 is
+// looked up in its orbit (s3_orbit), and:
+//  1. on the cycle, a stretch of at least group_lanes cycles is cut into
+//     groups of lanes whose lengths are whole multiples of the cycle length,
+//     so that all lanes read the same s3 at every step; each lane's register
+//     start comes from jump_register, and the groups run on a SIMD kernel,
+//     on the calling thread and on the process's worker pool;
+//  2. the rest (the part in s3's tail before that, and less than
+//     group_lanes cycles after it, or a whole stretch too short for it) is
+//     cut into group_lanes lanes that each carry their own s3, read from the
+//     orbit at the lane's start;
+//  3. what is too short for lanes runs the plain loop with s3 read from the
+//     orbit.
 #pragma once
 
 #include <cstdint>
@@ -27,12 +31,16 @@ struct count_settings {
     int threads = 1;
 };
 
-// Stretches shorter than this run the plain loop; from parallel_stretch on,
-// a count uses settings.threads threads.
-inline constexpr std::uint32_t short_stretch = 2048;
+// From orbit_stretch words on, a count reads s3 from its orbit if this
+// thread has it at hand; from short_stretch on it runs on lanes, and walks
+// s3's tail first if it must; from parallel_stretch on, a count uses
+// settings.threads threads.
+inline constexpr std::uint32_t orbit_stretch = 64;
+inline constexpr std::uint32_t short_stretch = 512;
 inline constexpr std::uint32_t parallel_stretch = 1u << 21;
 
-// The most lanes a stretch of n words is cut into (tests probe the cuts).
+// The most lanes sharing s3 that a stretch of n words is cut into (tests
+// probe the cuts).
 std::uint32_t lanes_for(std::uint32_t n, const count_settings& settings);
 
 // The number of the next n output words greater than threshold; leaves the

@@ -1,6 +1,7 @@
 // zemrath-sweep: parameter sweeps and sensitivity analysis over every
 // random stream, resumable and able to run in shards.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <new>
 #include <optional>
@@ -75,7 +76,7 @@ std::string point_list(const std::vector<std::size_t>& points) {
     return format_seed_list(numbers);
 }
 
-int run(const sweep_request& request) {
+int run(const sweep_request& request, std::optional<count_kernel> kernel) {
     const std::filesystem::path file = request.experiment_file;
     const loaded_experiment loaded = load(read_file(file), file.string(), [&](const std::string& path) {
         return read_file(file.parent_path() / path);
@@ -86,7 +87,7 @@ int run(const sweep_request& request) {
     const std::vector<std::size_t> mine = shard_points(loaded.points.size(), request.shard, request.shards);
     const std::vector<std::size_t> to_run = missing_points(store, mine);
     const std::size_t ran = run_points(loaded.plan, loaded.points, to_run, store,
-                                       {request.threads, !request.quiet && results::progress_wanted()});
+                                       {request.threads, kernel, !request.quiet && results::progress_wanted()});
     if (results::interrupted())
         return fail("interrupted after " + std::to_string(ran) + " of " + std::to_string(to_run.size()) +
                         " points; they are kept in " + store.folder.string() + ", and the same command goes on",
@@ -130,7 +131,13 @@ int run_sweep_program(int argc, const char* const* argv) {
         std::fprintf(stderr, "%s\n", command.text.c_str());
         return exit_usage;
     }
-    return command.request.command == sweep_request::run ? run(command.request) : merge(command.request);
+    std::optional<count_kernel> kernel;
+    try {
+        kernel = kernel_from_setting(std::getenv(std::string(kernel_variable).c_str()));
+    } catch (const error& failure) {
+        return fail(std::string(kernel_variable) + ": " + failure.what(), exit_usage);
+    }
+    return command.request.command == sweep_request::run ? run(command.request, kernel) : merge(command.request);
 }
 
 }  // namespace

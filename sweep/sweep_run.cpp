@@ -57,6 +57,7 @@ std::size_t run_points(const experiment& plan, std::span<const parameter_set> po
                        std::span<const std::size_t> to_run, const point_store& store, const run_settings& settings) {
     ensemble_options options;
     options.threads = settings.threads;
+    options.kernel = settings.kernel;
     const auto start = std::chrono::steady_clock::now();
     std::size_t done = 0;
     for (std::size_t point : to_run) {

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "sweep/experiment_file.hpp"
 #include "sweep/point_store.hpp"
+#include "zemrath/count_kernel.hpp"
 
 namespace zemrath::sweep {
 
@@ -24,6 +26,7 @@ std::vector<std::size_t> missing_points(const point_store& store, std::span<cons
 
 struct run_settings {
     int threads = 0;
+    std::optional<count_kernel> kernel;
     bool show_progress = false;
 };
 

@@ -64,7 +64,20 @@ TEST(CoreLibrary, BadArgumentsAreErrorsWithACode) {
         if (kernel_supported(kernel)) continue;
         EXPECT_EQ(code_of([&] { create_stream(parameters, stream_options{1, kernel, false}); }),
                   error_code::bad_value);
+        EXPECT_EQ(code_of([&] { kernel_from_setting(std::string(kernel_name(kernel)).c_str()); }),
+                  error_code::bad_value);
     }
+}
+
+TEST(CoreLibrary, KernelSettingsNameAKernelOrNone) {
+    EXPECT_EQ(kernel_from_setting(nullptr), std::nullopt);
+    EXPECT_EQ(kernel_from_setting(""), std::nullopt);
+    for (count_kernel kernel : every_count_kernel) {
+        if (!kernel_supported(kernel)) continue;
+        EXPECT_EQ(kernel_from_setting(std::string(kernel_name(kernel)).c_str()), kernel);
+    }
+    for (const char* setting : {"sse", "AVX2", " scalar", "scalar\n"})
+        EXPECT_EQ(code_of([&] { kernel_from_setting(setting); }), error_code::bad_value) << setting;
 }
 
 TEST(CoreLibrary, SteppedRunWholeRunAndReferenceAgree) {
@@ -176,7 +189,9 @@ TEST(CoreLibrary, EnsembleReportsProgressOnTheCallingThread) {
     };
     const ensemble_runs runs = run_ensemble(parameters, seeds, options);
     EXPECT_FALSE(elsewhere);
-    ASSERT_GE(reports.size(), 2u);  // at once, and at the end
+    // The first report comes at once, but a worker may have finished a few
+    // streams by then: only the order and the last one are fixed.
+    ASSERT_GE(reports.size(), 2u);
     EXPECT_EQ(reports.back(), seeds.size());
     EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
     EXPECT_EQ(runs.seeds, seeds);

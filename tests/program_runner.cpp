@@ -112,10 +112,12 @@ started_program start_program(const program_run& run) {
                                static_cast<rlim_t>(run.address_space_limit)};
             ::setrlimit(RLIMIT_AS, &limit);
         }
-        if (run.seed)
-            ::setenv("ZEMRATH_SEED", run.seed->c_str(), 1);
-        else
-            ::unsetenv("ZEMRATH_SEED");
+        for (const auto& [name, value] : {std::pair{"ZEMRATH_SEED", &run.seed}, {"ZEMRATH_KERNEL", &run.kernel}}) {
+            if (*value)
+                ::setenv(name, (*value)->c_str(), 1);
+            else
+                ::unsetenv(name);
+        }
         if (run.unprivileged && ::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 ||
                                                      ::setuid(65534) != 0))
             ::_exit(127);
@@ -151,10 +153,12 @@ std::string read_file(const std::filesystem::path& path) {
     return bytes.str();
 }
 
-std::string answer_lines(std::initializer_list<std::string> answers) {
+std::string answer_lines(const std::vector<std::string>& answers) {
     std::string text;
     for (const auto& answer : answers) text += answer + "\n";
     return text + "\n";
 }
+
+std::string answer_lines(std::initializer_list<std::string> answers) { return answer_lines(std::vector(answers)); }
 
 }  // namespace zemrath::testing

@@ -1,7 +1,7 @@
 // Runs the built zemrath program (or another of the project's programs) as a
 // user would: in a scratch working directory, with given bytes on standard
-// input, given arguments and a chosen ZEMRATH_SEED, capturing standard
-// output, standard error and the exit status.
+// input, given arguments and a chosen ZEMRATH_SEED and ZEMRATH_KERNEL,
+// capturing standard output, standard error and the exit status.
 #pragma once
 
 #include <filesystem>
@@ -30,6 +30,7 @@ enum class output_target {
 struct program_run {
     std::string input;                      // bytes on standard input
     std::optional<std::string> seed = "0";  // ZEMRATH_SEED; nullopt leaves it unset
+    std::optional<std::string> kernel;      // ZEMRATH_KERNEL; nullopt leaves it unset
     std::filesystem::path directory;        // working directory; a fresh one when empty
     long file_size_limit = -1;              // RLIMIT_FSIZE in bytes, -1 for none
     long address_space_limit = -1;          // RLIMIT_AS in bytes, -1 for none
@@ -67,8 +68,8 @@ std::filesystem::path make_scratch_directory();
 program_run make_run(std::string input, std::optional<std::string> seed = "0",
                      std::filesystem::path directory = {});
 
-// A run of zemrath-ensemble with these arguments, no standard input and no
-// ZEMRATH_SEED.
+// A run of zemrath-ensemble with these arguments, no standard input and
+// neither ZEMRATH_SEED nor ZEMRATH_KERNEL.
 program_run make_ensemble_run(std::vector<std::string> arguments, std::filesystem::path directory = {});
 
 // The same for zemrath-sweep.
@@ -102,6 +103,7 @@ std::string read_file(const std::filesystem::path& path);
 
 // The ten answers, one per line, each followed by LF, and one more empty line
 // to end the end-of-run wait.
+std::string answer_lines(const std::vector<std::string>& answers);
 std::string answer_lines(std::initializer_list<std::string> answers);
 
 }  // namespace zemrath::testing

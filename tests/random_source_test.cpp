@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "zemrath/random_source.hpp"
 
@@ -64,6 +65,22 @@ TEST(RandomSource, MultiplicativeWordUsesTheTruncatedProduct) {
     EXPECT_EQ(next_s3(0x33CBA9E9), 0u);
     EXPECT_EQ(next_s3(0x679753D2), 0u);
     EXPECT_EQ(next_s3(0), 0u);
+    EXPECT_EQ(next_s3(0xB3CBA9E9), 1u);  // the cut product 2^32 - 1
+}
+
+TEST(RandomSource, MultiplicativeStepIsTheRemainderOfTheCutProduct) {
+    // Words whose cut products lie on both sides of 0, 2^31 - 1 and
+    // 2 (2^31 - 1), where the remainder subtracts 0, 1 or 2 times, and a
+    // spread of others. (Every one of the 2^32 words was checked once
+    // against the division.)
+    const std::uint32_t inverse = 0x4C345617u;  // 16807 x inverse = 1 modulo 2^32
+    ASSERT_EQ(16807u * inverse, 1u);
+    std::vector<std::uint32_t> words;
+    for (const std::uint32_t product : {0u, 1u, 0x7FFFFFFEu, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFDu, 0xFFFFFFFEu,
+                                        0xFFFFFFFFu})
+        words.push_back(product * inverse);
+    for (std::uint32_t k = 0; k < 100000; ++k) words.push_back(k * 0x9E3779B9u);
+    for (const std::uint32_t word : words) EXPECT_EQ(next_s3(word), (word * 16807u) % 2147483647u) << word;
 }
 
 TEST(RandomSource, ZeroMultiplicativeWordLeavesTheRegisterAlone) {

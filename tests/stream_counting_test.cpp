@@ -3,14 +3,22 @@
 // instance each; those the processor lacks are skipped, and say so), cut at
 // every boundary of its plan (the s3 tail, one cycle, the lane passes, the
 // parallel threshold), alone, chained and from several threads.
+// The fast counts against the plain step-by-step stream: the register jump,
+// the lane kernels with s3 of their own, and count_words_above with every
+// counting kernel (one test instance each; those the processor lacks are
+// skipped, and say so), cut at every boundary of its plan (the short
+// stretches, the s3 tail, the lanes, the shared passes, the parallel
+// threshold), alone, chained and from several threads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <random>
 #include <thread>
-#include <unordered_set>
 #include <vector>
 
+#include "plain_stream.hpp"
+#include "random/count_kernels.hpp"
 #include "random/register_jump.hpp"
 #include "random/s3_orbit.hpp"
 #include "random/stream_counting.hpp"
@@ -18,41 +26,15 @@
 namespace zemrath {
 namespace {
 
-// The sanitizer build runs the plain loops tens of times slower: it gets
-// fewer streams and shorter stretches (the short-cycle streams still reach
-// every cut) and fewer thresholds.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool sanitized = true;
-#else
-constexpr bool sanitized = false;
-#endif
+namespace plain = zemrath::testing;
+using plain::named_start;
+using plain::sanitized;
+using plain::stepped;
+using plain::stretch;
+using plain::take_words;
+using plain::words_above;
+
 constexpr std::uint32_t max_words = sanitized ? 250000 : 3000000;
-
-rand_state stepped(rand_state state, std::uint64_t steps) {
-    for (std::uint64_t k = 0; k < steps; ++k) xorshf96(state);
-    return state;
-}
-
-// The plain stream: every word of a stretch and the state after it.
-struct stretch {
-    std::vector<std::uint32_t> words;
-    rand_state end;
-};
-
-stretch take_words(rand_state state, std::uint32_t n) {
-    stretch s;
-    s.words.resize(n);
-    for (std::uint32_t& word : s.words) word = xorshf96(state);
-    s.end = state;
-    return s;
-}
-
-std::uint32_t words_above(const stretch& s, std::uint32_t threshold) {
-    return static_cast<std::uint32_t>(
-        std::count_if(s.words.begin(), s.words.end(), [&](std::uint32_t w) { return w > threshold; }));
-}
-
-const count_kernel every_kernel[] = {count_kernel::scalar, count_kernel::avx2, count_kernel::avx512};
 
 }  // namespace
 
@@ -61,56 +43,23 @@ void PrintTo(count_kernel kernel, std::ostream* out) { *out << kernel_name(kerne
 
 namespace {
 
-s3_orbit orbit_of(std::uint32_t s3) {
-    s3_orbit orbit;
-    EXPECT_TRUE(build_s3_orbit(orbit, s3));
-    return orbit;
-}
-
-// Streams with long and short s3 cycles, entered inside the tail, at its
-// last step and on the cycle; s3 = 0 (a fixed point) and a word that steps
-// to 0; a register with arbitrary words.
-struct named_start {
-    std::string name;
-    rand_state state;
-};
-
-std::vector<named_start> stream_starts() {
-    std::vector<named_start> starts;
-    // Seeds 0 and 2: cycles of 9181 and 21729 words; 35 and 593: 918 and 808.
-    const std::vector<std::int32_t> seeds = sanitized ? std::vector<std::int32_t>{2, 593}
-                                                      : std::vector<std::int32_t>{0, 2, 35, 593, 999};
-    for (std::int32_t m : seeds) {
-        const s3_orbit orbit = orbit_of(seeded_state(m).s3);
-        const std::uint64_t offsets[] = {0, orbit.tail - 1, orbit.tail + orbit.cycle / 2};
-        for (std::uint64_t offset : offsets)
-            starts.push_back({"seed " + std::to_string(m) + " +" + std::to_string(offset),
-                              stepped(seeded_state(m), offset)});
-    }
-    starts.push_back({"s3 zero", {0xF95F9500, 0x0F95F950, 0x00F95F95, 0}});
-    starts.push_back({"s3 stepping to zero", {0xF95F9500, 0x0F95F950, 0x00F95F95, 0x33CBA9E9}});
-    starts.push_back({"arbitrary words", {0x12345678, 0x9ABCDEF0, 0x0F1E2D3C, 0xDEADBEEF}});
-    return starts;
-}
-
-// Counts at the cuts of the plan for a stream whose s3 has this tail and
-// cycle left: the short-stretch limit, one cycle past the tail, a full first
-// pass of single cycles, and a first pass of several cycles a lane followed
-// by a second pass.
+// Counts at the cuts of the plan for a stream at the start of this orbit:
+// the plain-loop limits, the lanes and what they leave, the end of the tail,
+// the first stretch long enough for shared s3, and shared passes followed by
+// lanes and the plain loop.
 std::vector<std::uint32_t> cut_counts(const s3_orbit& orbit) {
-    const std::uint32_t lanes = lanes_for(short_stretch, count_settings{count_kernel::scalar, 1});
-    const std::uint32_t tail = orbit.tail;
-    const std::uint32_t cycle = orbit.cycle;
-    std::vector<std::uint32_t> counts = {0, 1, short_stretch - 1, short_stretch, short_stretch + 1};
-    for (std::uint64_t n : {std::uint64_t{tail} + cycle - 1, std::uint64_t{tail} + cycle, std::uint64_t{tail} + cycle + 1,
-                            std::uint64_t{tail} + lanes * cycle - 1, std::uint64_t{tail} + lanes * cycle,
-                            std::uint64_t{tail} + lanes * cycle + 1, std::uint64_t{tail} + 3 * lanes * cycle + 7 * cycle + 5})
+    const std::uint64_t lead = orbit.tail_length;
+    const std::uint64_t group = std::uint64_t{group_lanes} * orbit.cycle->length;
+    std::vector<std::uint32_t> counts = {0, 1, orbit_stretch - 1, orbit_stretch, short_stretch - 1, short_stretch,
+                                         short_stretch + group_lanes - 1, short_stretch + group_lanes + 1};
+    for (std::uint64_t n : {lead - 1, lead, lead + 1, lead + short_stretch + 3, lead + group - 1, lead + group,
+                            lead + group + 1, lead + group + short_stretch + 5, lead + 3 * group + 7 * orbit.cycle->length + 5})
         if (n <= max_words) counts.push_back(static_cast<std::uint32_t>(n));
     return counts;
 }
 
-// Thresholds: none above, all above but the zero words, the middle of the
-// range (where the 2^31 bias flips), and one equal to a word of the stretch.
+// The edge thresholds and one equal to a word of the stretch; fewer under
+// the sanitizer.
 std::vector<std::uint32_t> thresholds_for(const stretch& s) {
     std::vector<std::uint32_t> thresholds = {0x7FFFFFFFu};
     if (!s.words.empty()) thresholds.push_back(s.words[s.words.size() / 2]);
@@ -129,7 +78,7 @@ void expect_count_matches(const stretch& expected, const rand_state& start, std:
 
 TEST(RegisterJump, MatchesSteppingAndComposes) {
     std::mt19937 random(7);
-    for (const named_start& start : stream_starts()) {
+    for (const named_start& start : plain::stream_starts()) {
         SCOPED_TRACE(start.name);
         for (std::uint32_t steps : {0u, 1u, 2u, 3u, 31u, 32u, 33u, 1000u, 65535u, 65536u, 123457u}) {
             rand_state jumped = start.state;
@@ -148,72 +97,48 @@ TEST(RegisterJump, MatchesSteppingAndComposes) {
     }
 }
 
-TEST(S3Orbit, TablesFollowTheStepFunctionExactly) {
-    for (const named_start& start : stream_starts()) {
-        SCOPED_TRACE(start.name);
-        s3_orbit orbit;
-        ASSERT_TRUE(build_s3_orbit(orbit, start.state.s3));
-        ASSERT_GE(orbit.cycle, 1u);
-        ASSERT_EQ(orbit.values.size(), std::size_t{orbit.tail} + orbit.cycle);
-        EXPECT_EQ(orbit.values[0], start.state.s3);
-        // Consecutive, distinct, and closing onto the cycle's first value:
-        // so tail and cycle are the exact ones.
-        std::unordered_set<std::uint32_t> seen;
-        for (std::size_t k = 0; k < orbit.values.size(); ++k) {
-            if (k + 1 < orbit.values.size()) {
-                ASSERT_EQ(orbit.values[k + 1], next_s3(orbit.values[k]));
-            }
-            ASSERT_TRUE(seen.insert(orbit.values[k]).second) << k;
-            ASSERT_EQ(orbit_position(orbit, orbit.values[k]), std::optional<std::uint32_t>(k));
-        }
-        EXPECT_EQ(next_s3(orbit.values.back()), orbit.values[orbit.tail]);
-        std::uint32_t outside = 1;
-        while (seen.count(outside) != 0) ++outside;
-        EXPECT_EQ(orbit_position(orbit, outside), std::nullopt);
-
-        ASSERT_GE(orbit.biased_cycle.size(), orbit.cycle + std::max(orbit.cycle, cycle_overhang));
-        for (std::size_t i = 0; i < orbit.biased_cycle.size(); ++i)
-            ASSERT_EQ(orbit.biased_cycle[i], orbit.values[orbit.tail + i % orbit.cycle] ^ 0x80000000u);
-
-        const std::uint32_t positions[] = {0, orbit.tail, orbit.tail + orbit.cycle - 1};
-        const std::uint64_t step_counts[] = {0, 1, orbit.cycle, std::uint64_t{orbit.tail} + 3 * orbit.cycle + 1};
-        for (std::uint32_t position : positions)
-            for (std::uint64_t steps : step_counts) {
-                std::uint32_t s3 = orbit.values[position];
-                for (std::uint64_t k = 0; k < steps; ++k) s3 = next_s3(s3);
-                EXPECT_EQ(orbit.values[orbit_position_after(orbit, position, steps)], s3);
-            }
+TEST(RegisterJump, TabledJumpsMatchSteppingFromEveryThread) {
+    // A tabled jump keeps the four leading binary digits: it is at most an
+    // eighth shorter than asked.
+    EXPECT_EQ(tabled_jump(0), 0u);
+    EXPECT_EQ(tabled_jump(15), 15u);
+    EXPECT_EQ(tabled_jump(17), 16u);
+    EXPECT_EQ(tabled_jump(0xFFFFFFFFu), 0xF0000000u);
+    const std::uint32_t asked[] = {1, 3, 16, 31, 1000, 7500, 65535, 123457, 0x87654321u};
+    for (std::uint32_t steps : asked) {
+        const std::uint32_t tabled = tabled_jump(steps);
+        EXPECT_LE(tabled, steps);
+        EXPECT_LE(steps - tabled, tabled / 8) << steps;
+        EXPECT_LE(std::popcount(tabled), 4) << steps;
     }
-}
-
-TEST(S3Orbit, RefusesAnOrbitLongerThanTheLimit) {
-    const std::uint32_t s3 = seeded_state(593).s3;
-    s3_orbit orbit;
-    ASSERT_TRUE(build_s3_orbit(orbit, s3));
-    const auto length = static_cast<std::uint32_t>(orbit.values.size());
-    EXPECT_TRUE(build_s3_orbit(orbit, s3, length));
-    EXPECT_FALSE(build_s3_orbit(orbit, s3, length - 1));
-    EXPECT_EQ(orbit.cycle, 0u);
-    EXPECT_TRUE(orbit.values.empty());
-    EXPECT_FALSE(build_s3_orbit(orbit, s3, 8));
-}
-
-TEST(S3Orbit, LaterWordsOfAStreamAreFoundInItsOrbit) {
-    const rand_state start = seeded_state(35);
-    const s3_place first = locate_s3(start.s3);
-    ASSERT_NE(first.orbit, nullptr);
-    const s3_orbit* orbit = first.orbit;
-    for (std::uint64_t steps : {1u, 577u, 5000u, 100000u}) {
-        const rand_state later = stepped(start, steps);
-        const s3_place place = locate_s3(later.s3);
-        EXPECT_EQ(place.orbit, orbit);
-        EXPECT_EQ(orbit->values[place.position], later.s3);
-        EXPECT_EQ(place.position, orbit_position_after(*orbit, first.position, steps));
+    // Threads that ask for the same new tables at once get the same ones,
+    // and each moves the register as the powers of two do.
+    constexpr int threads = 4;
+    std::vector<std::vector<const jump_table*>> tables(threads);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            for (std::uint32_t steps : asked) tables[t].push_back(&jump_table_for(tabled_jump(steps)));
+        });
+    for (std::thread& worker : workers) worker.join();
+    const rand_state start = seeded_state(17);
+    for (std::size_t k = 0; k < std::size(asked); ++k) {
+        const std::uint32_t steps = tabled_jump(asked[k]);
+        for (int t = 1; t < threads; ++t) EXPECT_EQ(tables[t][k], tables[0][k]) << steps;
+        rand_state by_table = start, by_powers = start;
+        jump_register(by_table, *tables[0][k]);
+        jump_register(by_powers, steps);
+        EXPECT_EQ(by_table, by_powers) << steps;
+        if (steps < 100000) {
+            rand_state expected = stepped(start, steps);
+            expected.s3 = start.s3;
+            EXPECT_EQ(by_table, expected) << steps;
+        }
     }
 }
 
 TEST(StreamCounting, KernelNamesAndTheDefault) {
-    for (count_kernel kernel : every_kernel) EXPECT_EQ(kernel_named(kernel_name(kernel)), kernel);
+    for (count_kernel kernel : every_count_kernel) EXPECT_EQ(kernel_named(kernel_name(kernel)), kernel);
     EXPECT_EQ(kernel_named("sse"), std::nullopt);
     EXPECT_TRUE(kernel_supported(count_kernel::scalar));
     EXPECT_TRUE(kernel_supported(best_kernel()));
@@ -229,11 +154,57 @@ protected:
     count_settings on_threads(int threads) const { return {GetParam(), threads}; }
 };
 
+// s3 words every own-s3 kernel takes: both ends of the cycles (the first and
+// last phase), the start and the end of tails, 0 and the word 0x33CBA9E9
+// that steps to it, and the largest word below 2^31 - 1.
+std::vector<std::uint32_t> own_s3_starts() {
+    std::vector<std::uint32_t> words = {0u, 0x33CBA9E9u, 0x7FFFFFFEu};
+    for (std::int32_t m : {0, 2, 35, 593}) {
+        const plain::plain_orbit orbit = plain::plain_orbit_of(seeded_state(m).s3);
+        words.insert(words.end(), {orbit.values.front(), orbit.values[orbit.tail - 1], orbit.values[orbit.tail],
+                                   orbit.values.back()});
+    }
+    return words;
+}
+
+TEST_P(KernelCounting, OwnS3LanesMatchThePlainStream) {
+    const auto kernel = lane_kernels_for(GetParam()).own_s3;
+    const std::vector<std::uint32_t> s3_words = own_s3_starts();
+    std::mt19937 random(3);
+    std::vector<std::uint32_t> thresholds = plain::edge_thresholds;
+    thresholds.push_back(random());
+    for (std::uint32_t steps : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 97u, 1000u, 3001u})
+        for (std::uint32_t threshold : thresholds) {
+            SCOPED_TRACE(::testing::Message() << steps << " steps, threshold " << threshold);
+            // Each lane its own stream; the count adds to what the group held.
+            lane_group lanes;
+            lanes.above = 12345;
+            std::vector<rand_state> starts;
+            for (int l = 0; l < group_lanes; ++l) {
+                const rand_state seeded = seeded_state(l * 61);
+                starts.push_back({seeded.s0, seeded.s1 ^ static_cast<std::uint32_t>(random()), seeded.s2,
+                                  s3_words[l % s3_words.size()]});
+                lanes.s0[l] = starts[l].s0, lanes.s1[l] = starts[l].s1, lanes.s2[l] = starts[l].s2;
+                lanes.s3[l] = starts[l].s3;
+            }
+            kernel(lanes, steps, threshold ^ 0x80000000u);
+            std::uint32_t above = 12345;
+            for (int l = 0; l < group_lanes; ++l) {
+                const stretch expected = take_words(starts[l], steps);
+                above += words_above(expected, threshold);
+                EXPECT_EQ((rand_state{lanes.s0[l], lanes.s1[l], lanes.s2[l], lanes.s3[l]}), expected.end)
+                    << "lane " << l;
+            }
+            EXPECT_EQ(lanes.above, above);
+        }
+}
+
 TEST_P(KernelCounting, MatchesThePlainStreamAtEveryCut) {
-    for (const named_start& start : stream_starts()) {
+    for (const named_start& start : plain::stream_starts()) {
         SCOPED_TRACE(start.name);
-        const s3_orbit orbit = orbit_of(start.state.s3);
-        for (std::uint32_t n : cut_counts(orbit)) {
+        const s3_place place = locate_s3(start.state.s3);
+        ASSERT_NE(place.orbit.cycle, nullptr);
+        for (std::uint32_t n : cut_counts(place.orbit)) {
             SCOPED_TRACE(n);
             const stretch expected = take_words(start.state, n);
             for (std::uint32_t threshold : thresholds_for(expected))
@@ -256,16 +227,17 @@ TEST_P(KernelCounting, ThreadedCountsMatchAtThePassCuts) {
     if (!sanitized) streams.insert(streams.end(), {stream{35, 577}, stream{0, 32482}});
     for (const stream& s : streams) {
         const rand_state start = stepped(seeded_state(s.millisecond), s.offset);
-        const s3_orbit orbit = orbit_of(start.s3);
-        ASSERT_EQ(orbit.tail, 0u);
+        const s3_place place = locate_s3(start.s3);
+        ASSERT_EQ(place.orbit.tail_length, 0u);
+        const std::uint32_t cycle = place.orbit.cycle->length;
         for (int threads : {2, 3}) {
             const count_settings settings = on_threads(threads);
-            const std::uint64_t pass = std::uint64_t{lanes_for(parallel_stretch, settings)} * orbit.cycle;
+            const std::uint64_t pass = std::uint64_t{lanes_for(parallel_stretch, settings)} * cycle;
             const std::uint64_t whole = (parallel_stretch + pass - 1) / pass * pass;
             std::vector<std::uint64_t> counts = {parallel_stretch, whole};
-            if (!sanitized) counts.insert(counts.end(), {whole - 1, whole + 1, whole + orbit.cycle * 5 + 3});
+            if (!sanitized) counts.insert(counts.end(), {whole - 1, whole + 1, whole + cycle * 5 + 3, whole + cycle * 40 + 3});
             for (std::uint64_t n : counts) {
-                SCOPED_TRACE(testing::Message() << "seed " << s.millisecond << " threads " << threads << " n " << n);
+                SCOPED_TRACE(::testing::Message() << "seed " << s.millisecond << " threads " << threads << " n " << n);
                 const stretch expected = take_words(start, static_cast<std::uint32_t>(n));
                 for (std::uint32_t threshold : thresholds_for(expected))
                     expect_count_matches(expected, start, threshold, settings);
@@ -285,7 +257,7 @@ TEST_P(KernelCounting, ManySeedsOffsetsCountsAndThresholds) {
         const std::uint64_t offset = random() % 120000;
         const std::uint32_t n = static_cast<std::uint32_t>(random() % longest);
         const std::uint32_t threshold = random();
-        SCOPED_TRACE(testing::Message() << "seed " << m << " offset " << offset << " n " << n);
+        SCOPED_TRACE(::testing::Message() << "seed " << m << " offset " << offset << " n " << n);
         const rand_state start = stepped(seeded_state(m), offset);
         const stretch expected = take_words(start, n);
         expect_count_matches(expected, start, threshold, on_threads(1));
@@ -293,36 +265,45 @@ TEST_P(KernelCounting, ManySeedsOffsetsCountsAndThresholds) {
 }
 
 TEST_P(KernelCounting, ChainedCountsFollowOneStream) {
-    // One stream through its tail onto the cycle in calls of every size; the
-    // orbit found for the first call serves all the later ones.
+    // One stream through its tail onto the cycle in calls of every size,
+    // with moves of the stream between them; the tail walked for the first
+    // long call serves the later ones.
     std::mt19937 random(11);
     for (std::int32_t m : {2, 593}) {
         rand_state fast = seeded_state(m);
-        rand_state plain = fast;
+        rand_state plain_state = fast;
         const std::uint32_t sizes[] = {5, short_stretch, 40000, max_words / 10, 1, 0, 77777, max_words / 4};
         for (int call = 0; call < 24; ++call) {
             const std::uint32_t n = sizes[call % 8] + (random() % 5000);
+            if (call % 5 == 4) {
+                advance_stream(fast, n);
+                plain_state = stepped(plain_state, n);
+                ASSERT_EQ(fast, plain_state) << call;
+                continue;
+            }
             const std::uint32_t threshold = random();
-            const stretch expected = take_words(plain, n);
-            plain = expected.end;
+            const stretch expected = take_words(plain_state, n);
+            plain_state = expected.end;
             ASSERT_EQ(count_words_above(n, threshold, fast, on_threads(1 + call % 2)), words_above(expected, threshold))
                 << call;
-            ASSERT_EQ(fast, plain) << call;
+            ASSERT_EQ(fast, plain_state) << call;
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryKernel, KernelCounting, ::testing::ValuesIn(every_kernel),
+INSTANTIATE_TEST_SUITE_P(EveryKernel, KernelCounting, ::testing::ValuesIn(every_count_kernel),
                          [](const ::testing::TestParamInfo<count_kernel>& info) {
                              return std::string(kernel_name(info.param));
                          });
 
 TEST(StreamCounting, AdvanceStreamMatchesStepping) {
-    for (const named_start& start : stream_starts()) {
+    for (const named_start& start : plain::stream_starts()) {
         SCOPED_TRACE(start.name);
-        const s3_orbit orbit = orbit_of(start.state.s3);
-        for (std::uint64_t n : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{short_stretch} - 1,
-                                std::uint64_t{short_stretch}, std::uint64_t{orbit.tail} + orbit.cycle,
+        const s3_place place = locate_s3(start.state.s3);
+        ASSERT_NE(place.orbit.cycle, nullptr);
+        for (std::uint64_t n : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{orbit_stretch},
+                                std::uint64_t{short_stretch} - 1, std::uint64_t{short_stretch},
+                                std::uint64_t{place.orbit.tail_length} + place.orbit.cycle->length,
                                 std::uint64_t{max_words} / 3}) {
             rand_state state = start.state;
             advance_stream(state, static_cast<std::uint32_t>(n));
@@ -357,13 +338,13 @@ TEST(StreamCounting, ManyStreamsCountAtOnce) {
     for (std::thread& thread : threads) thread.join();
 
     for (int s = 0; s < streams; ++s) {
-        rand_state plain = seeded_state(100 + s);
+        rand_state plain_state = seeded_state(100 + s);
         for (int c = 0; c < calls; ++c) {
-            const stretch expected = take_words(plain, sizes[s][c]);
-            plain = expected.end;
+            const stretch expected = take_words(plain_state, sizes[s][c]);
+            plain_state = expected.end;
             EXPECT_EQ(results[s][c], words_above(expected, 0x9E3779B9u)) << s << " " << c;
         }
-        EXPECT_EQ(ends[s], plain) << s;
+        EXPECT_EQ(ends[s], plain_state) << s;
     }
 }
 

@@ -4,6 +4,7 @@
 // every platform, and a run seeded with millisecond m repeats exactly.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -34,7 +35,14 @@ void seed_put(rand_state& state, std::span<const std::int32_t> words);
 // One step of the multiplicative word: the product is cut to its low 32 bits
 // before the remainder by 2^31 - 1 (so it is not the textbook 46-bit product).
 constexpr std::uint32_t next_s3(std::uint32_t s3) {
-    return (s3 * 16807u) % 2147483647u;
+    // The cut product is below 2^32 = 2 (2^31 - 1) + 2, so its remainder is
+    // what is left after subtracting 2^31 - 1 at most twice; a subtraction
+    // that would go below zero wraps to a larger word, and the minimum keeps
+    // the word as it was. Shorter in latency than a division by a constant.
+    constexpr std::uint32_t modulus = 2147483647u;
+    const std::uint32_t product = s3 * 16807u;
+    const std::uint32_t once = std::min(product, product - modulus);
+    return std::min(once, once - modulus);
 }
 
 // The register's new word n from s0, s1 and s2 as they were before the step.
