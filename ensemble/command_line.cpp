@@ -45,10 +45,7 @@ constexpr std::string_view footer =
     "130, 143, 129 interrupted by SIGINT, SIGTERM, SIGHUP (the earlier files left as they were).";
 
 command_line_outcome usage_error(const std::string& message) {
-    command_line_outcome outcome;
-    outcome.kind = command_line_outcome::usage_error;
-    outcome.text = std::string(program_name) + ": " + message;
-    return outcome;
+    return cli::usage_error<ensemble_request>(program_name, message);
 }
 
 // A usage error found at this argument position; the earliest is reported.

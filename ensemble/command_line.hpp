@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/parsed_command_line.hpp"
 #include "cli/parameter_options.hpp"
 #include "zemrath/parameters.hpp"
 
@@ -26,11 +27,7 @@ struct ensemble_request {
     std::vector<std::string> command;  // the arguments, the program's name first
 };
 
-struct command_line_outcome {
-    enum kind_t { run, help, version, usage_error } kind = run;
-    ensemble_request request;      // for run
-    std::string text;              // for help and version the text to print, for usage_error one line
-};
+using command_line_outcome = cli::parsed_command_line<ensemble_request>;
 
 // The option of each parameter ("--embryo-larval-survival"), as every tool
 // names it.

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -15,6 +14,7 @@
 #include "ensemble/command_line.hpp"
 #include "ensemble/identify.hpp"
 #include "ensemble/result_files.hpp"
+#include "cli/kernel_setting.hpp"
 #include "results/file_set.hpp"
 #include "results/interruption.hpp"
 #include "results/progress.hpp"
@@ -93,9 +93,9 @@ int run_ensemble_program(int argc, const char* const* argv) {
     }
     std::optional<count_kernel> kernel;
     try {
-        kernel = kernel_from_setting(std::getenv(std::string(kernel_variable).c_str()));
+        kernel = cli::kernel_from_environment();
     } catch (const error& failure) {
-        return fail(std::string(kernel_variable) + ": " + failure.what(), exit_usage);
+        return fail(failure.what(), exit_usage);
     }
     const ensemble::ensemble_request& request = command.request;
     if (!request.identify.empty()) return identify(request, output_closed);

@@ -29,10 +29,7 @@ constexpr std::string_view footer =
     "cannot be listened on.";
 
 command_line_outcome usage_error(const std::string& message) {
-    command_line_outcome outcome;
-    outcome.kind = command_line_outcome::usage_error;
-    outcome.text = std::string(program_name) + ": " + message;
-    return outcome;
+    return cli::usage_error<explore_request>(program_name, message);
 }
 
 // The answers file's answers, every one of which it must give.

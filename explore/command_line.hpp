@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "cli/parsed_command_line.hpp"
 #include "zemrath/answer_reader.hpp"
 
 namespace zemrath::explore {
@@ -15,11 +16,7 @@ struct explore_request {
     partial_answers start;     // every one given: from --answers, else the example set
 };
 
-struct command_line_outcome {
-    enum kind_t { run, help, version, usage_error } kind = run;
-    explore_request request;   // for run
-    std::string text;          // for help and version the text to print, for usage_error one line
-};
+using command_line_outcome = cli::parsed_command_line<explore_request>;
 
 // The example the page starts from without --answers: the README's
 // scenario, about a third of whose streams die out within 100 generations.

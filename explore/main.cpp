@@ -5,13 +5,13 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "cli/kernel_setting.hpp"
 #include "explore/command_line.hpp"
 #include "explore/server.hpp"
 #include "zemrath/count_kernel.hpp"
@@ -110,9 +110,9 @@ int main(int argc, char** argv) {
     }
     std::optional<zemrath::count_kernel> kernel;
     try {
-        kernel = zemrath::kernel_from_setting(std::getenv(std::string(zemrath::kernel_variable).c_str()));
+        kernel = zemrath::cli::kernel_from_environment();
     } catch (const zemrath::error& failure) {
-        std::fprintf(stderr, "zemrath-explore: %s: %s\n", std::string(zemrath::kernel_variable).c_str(), failure.what());
+        std::fprintf(stderr, "zemrath-explore: %s\n", failure.what());
         return exit_usage;
     }
     return serve(command.request, kernel);

@@ -16,6 +16,7 @@
 
 #include <bit>
 
+#include "random/avx2_lanes.hpp"
 #include "random/count_kernels.hpp"
 
 namespace zemrath {
@@ -60,14 +61,6 @@ constexpr __mmask16 all_lanes = 0xFFFF;
     return _mm512_set1_epi32(static_cast<int>(*word));
 }
 
-[[gnu::target("avx2"), gnu::always_inline]] inline __m256i load8(const std::uint32_t* words) {
-    return _mm256_load_si256(reinterpret_cast<const __m256i*>(words));
-}
-
-[[gnu::target("avx2"), gnu::always_inline]] inline void store8(std::uint32_t* words, __m256i v) {
-    _mm256_store_si256(reinterpret_cast<__m256i*>(words), v);
-}
-
 // step16 on eight lanes.
 [[gnu::target("avx512f,avx512vl,popcnt"), gnu::always_inline]] inline void step8(__m256i& oldest, __m256i middle,
                                                                                  __m256i newest, __m256i s3,
@@ -77,17 +70,6 @@ constexpr __mmask16 all_lanes = 0xFFFF;
     t = _mm256_xor_si256(t, _mm256_srli_epi32(t, 5));
     oldest = _mm256_xor_si256(_mm256_ternarylogic_epi32(t, _mm256_add_epi32(t, t), middle, 0x96), newest);
     above += std::popcount(_mm256_cmpgt_epi32_mask(_mm256_xor_si256(oldest, s3), threshold));
-}
-
-// One step of each lane's own s3, kept XOR 2^31 (see the AVX2 kernel for why
-// the minimum is the remainder).
-[[gnu::target("avx2"), gnu::always_inline]] inline void step_own_s3(__m256i& biased_s3) {
-    const __m256i product = _mm256_mullo_epi32(biased_s3, _mm256_set1_epi32(16807));
-    biased_s3 = _mm256_min_epi32(product, _mm256_sub_epi32(product, _mm256_set1_epi32(0x7FFFFFFF)));
-}
-
-[[gnu::target("avx2"), gnu::always_inline]] inline __m256i flip_top_bits(__m256i v) {
-    return _mm256_xor_si256(v, _mm256_set1_epi32(static_cast<int>(0x80000000u)));
 }
 
 }  // namespace

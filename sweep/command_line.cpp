@@ -24,10 +24,7 @@ constexpr std::string_view footer =
     "or the files failed, or points are missing at a merge.";
 
 command_line_outcome usage_error(const std::string& message) {
-    command_line_outcome outcome;
-    outcome.kind = command_line_outcome::usage_error;
-    outcome.text = std::string(program_name) + ": " + message;
-    return outcome;
+    return cli::usage_error<sweep_request>(program_name, message);
 }
 
 std::vector<std::string> names_of(const CLI::App& app) {

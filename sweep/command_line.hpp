@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include "cli/parsed_command_line.hpp"
+
 namespace zemrath::sweep {
 
 struct sweep_request {
@@ -19,11 +21,7 @@ struct sweep_request {
     bool quiet = false;
 };
 
-struct command_line_outcome {
-    enum kind_t { go, help, version, usage_error } kind = go;
-    sweep_request request;
-    std::string text;  // help or version text, or the one-line usage error
-};
+using command_line_outcome = cli::parsed_command_line<sweep_request>;
 
 command_line_outcome parse_command_line(int argc, const char* const* argv);
 

@@ -1,12 +1,12 @@
 // zemrath-sweep: parameter sweeps and sensitivity analysis over every
 // random stream, resumable and able to run in shards.
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <new>
 #include <optional>
 #include <sstream>
 
+#include "cli/kernel_setting.hpp"
 #include "results/file_set.hpp"
 #include "results/interruption.hpp"
 #include "results/progress.hpp"
@@ -133,9 +133,9 @@ int run_sweep_program(int argc, const char* const* argv) {
     }
     std::optional<count_kernel> kernel;
     try {
-        kernel = kernel_from_setting(std::getenv(std::string(kernel_variable).c_str()));
+        kernel = cli::kernel_from_environment();
     } catch (const error& failure) {
-        return fail(std::string(kernel_variable) + ": " + failure.what(), exit_usage);
+        return fail(failure.what(), exit_usage);
     }
     return command.request.command == sweep_request::run ? run(command.request, kernel) : merge(command.request);
 }
