@@ -28,6 +28,8 @@ stop_daemons() {
   rm -rf "$work"
 }
 trap stop_daemons EXIT
+# A test stopped from outside (a timeout) still stops the daemons.
+trap 'exit 1' INT TERM HUP
 show_logs() { tail -n 30 "$work"/*.log 2>/dev/null || true; }
 
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
