@@ -7,6 +7,7 @@
 #include <immintrin.h>
 
 #include <bit>
+#include <climits>
 
 #include "random/avx2_lanes.hpp"
 #include "random/count_kernels.hpp"
@@ -28,6 +29,11 @@ namespace {
     oldest = _mm256_xor_si256(_mm256_xor_si256(_mm256_xor_si256(t, _mm256_add_epi32(t, t)), middle), newest);
     const __m256i greater = _mm256_cmpgt_epi32(_mm256_xor_si256(oldest, s3), threshold);
     above += std::popcount(static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(greater))));
+}
+
+// The rows of a striped table need not lie on 32-byte boundaries.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i load8_unaligned(const std::uint32_t* words) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(words));
 }
 
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256i broadcast(const std::uint32_t* word) {
@@ -74,6 +80,58 @@ namespace {
     store8(&group.s0[0], a0), store8(&group.s1[0], a1), store8(&group.s2[0], a2);
     store8(&group.s0[8], b0), store8(&group.s1[8], b1), store8(&group.s2[8], b2);
     group.above += above;
+}
+
+namespace {
+
+// The striped kernel's loop on one vector (lanes 0 to 7) or both.
+template <bool both>
+[[gnu::target("avx2,popcnt"), gnu::always_inline]] inline void count_striped_vectors(
+    lane_group& group, const stripe_walk& walk, std::uint32_t steps, __m256i threshold_a, __m256i threshold_b) {
+    __m256i a0 = load8(&group.s0[0]), a1 = load8(&group.s1[0]), a2 = load8(&group.s2[0]);
+    __m256i b0 = load8(&group.s0[8]), b1 = load8(&group.s1[8]), b2 = load8(&group.s2[8]);
+    std::uint32_t above = 0;
+    const std::uint32_t* low = walk.low;
+    const std::uint32_t* high = walk.high;
+    std::uint32_t left = steps;
+    for (; left >= 3; left -= 3, low += 3 * stripe_width, high += 3 * stripe_width) {
+        step8(a0, a1, a2, load8_unaligned(low), threshold_a, above);
+        if (both) step8(b0, b1, b2, load8_unaligned(high), threshold_b, above);
+        step8(a1, a2, a0, load8_unaligned(low + 8), threshold_a, above);
+        if (both) step8(b1, b2, b0, load8_unaligned(high + 8), threshold_b, above);
+        step8(a2, a0, a1, load8_unaligned(low + 16), threshold_a, above);
+        if (both) step8(b2, b0, b1, load8_unaligned(high + 16), threshold_b, above);
+    }
+    for (; left > 0; --left, low += stripe_width, high += stripe_width) {
+        step8(a0, a1, a2, load8_unaligned(low), threshold_a, above);
+        if (both) step8(b0, b1, b2, load8_unaligned(high), threshold_b, above);
+        const __m256i a = a0, b = b0;
+        a0 = a1, a1 = a2, a2 = a;
+        b0 = b1, b1 = b2, b2 = b;
+    }
+    store8(&group.s0[0], a0), store8(&group.s1[0], a1), store8(&group.s2[0], a2);
+    store8(&group.s0[8], b0), store8(&group.s1[8], b1), store8(&group.s2[8], b2);
+    group.above += above;
+}
+
+}  // namespace
+
+[[gnu::target("avx2,popcnt")]] void count_striped_avx2(lane_group& group, const stripe_walk& walk,
+                                                 std::uint32_t steps, std::uint32_t biased_threshold, int lanes) {
+    static_assert(group_lanes == 16 && stripe_width == 8, "two eight-lane vectors, one row each");
+    // A lane past the last counts nothing: no word is above the largest
+    // biased threshold. Eight lanes or fewer need only the first vector.
+    const __m256i lane_index = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i threshold = _mm256_set1_epi32(static_cast<int>(biased_threshold));
+    const __m256i never = _mm256_set1_epi32(INT32_MAX);
+    const __m256i threshold_a =
+        _mm256_blendv_epi8(never, threshold, _mm256_cmpgt_epi32(_mm256_set1_epi32(lanes), lane_index));
+    const __m256i threshold_b =
+        _mm256_blendv_epi8(never, threshold, _mm256_cmpgt_epi32(_mm256_set1_epi32(lanes - 8), lane_index));
+    if (lanes > 8)
+        count_striped_vectors<true>(group, walk, steps, threshold_a, threshold_b);
+    else
+        count_striped_vectors<false>(group, walk, steps, threshold_a, threshold_b);
 }
 
 [[gnu::target("avx2,popcnt")]] void count_lanes_avx2(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold) {

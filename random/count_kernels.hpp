@@ -2,12 +2,15 @@
 //
 // A lane group holds the registers of group_lanes lanes, each at its own
 // place in the stream, and the lanes step in lockstep. Each lane counts its
-// output words above a threshold. Two kinds of kernel:
+// output words above a threshold. Three kinds of kernel:
 //  - shared s3: the lanes read one s3 per step from the biased cycle table,
 //    which is exact when every lane starts a whole number of s3 cycles after
 //    the others, on the cycle; the fastest, for long counts;
+//  - striped s3: lanes spaced as a cycle's striped table has them
+//    (s3_stripes.hpp) read their own s3 from it, one row a step; as fast,
+//    for the stretches on a cycle that are not whole cycles long;
 //  - own s3: every lane also carries its s3 and steps it, so the lanes may
-//    start anywhere; for the stretches that are not whole cycles long.
+//    start anywhere, in s3's tail too.
 // The kernels of one kind differ only in the instructions they use and give
 // identical results.
 #pragma once
@@ -16,6 +19,7 @@
 #include <array>
 #include <cstdint>
 
+#include "random/s3_stripes.hpp"
 #include "zemrath/count_kernel.hpp"
 
 namespace zemrath {
@@ -60,6 +64,24 @@ void count_group_avx2(lane_group& group, const cycle_walk& walk, std::uint32_t s
 void count_group_avx512(lane_group& group, const cycle_walk& walk, std::uint32_t steps,
                         std::uint32_t biased_threshold);
 
+// Where the lanes read s3 in a striped table: at step k, lanes 0 to 7 read
+// words 8k to 8k + 7 from low on, lanes 8 to 15 from high on.
+struct stripe_walk {
+    const std::uint32_t* low = nullptr;
+    const std::uint32_t* high = nullptr;
+};
+
+// Steps the first `lanes` lanes (1 to group_lanes) `steps` times, reading s3
+// from the walk, and adds the number of their output words greater than the
+// threshold to above; the registers of the other lanes are left in no
+// particular state. The AVX-512 level has no kernel of its own: a row fills a
+// 256-bit vector, and the AVX2 kernel, in AVX-512's instruction set too, runs
+// there.
+void count_striped_scalar(lane_group& group, const stripe_walk& walk, std::uint32_t steps,
+                          std::uint32_t biased_threshold, int lanes);
+void count_striped_avx2(lane_group& group, const stripe_walk& walk, std::uint32_t steps,
+                        std::uint32_t biased_threshold, int lanes);
+
 // Steps every lane, its s3 included, `steps` times and adds to above the
 // number of the lanes' output words greater than the threshold, as
 // count_group_* does. The vector kernels take the remainder of the cut
@@ -73,10 +95,11 @@ void count_lanes_scalar(lane_group& group, std::uint32_t steps, std::uint32_t bi
 void count_lanes_avx2(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold);
 void count_lanes_avx512(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold);
 
-// The two kernels of one instruction set.
+// The kernels of one instruction set.
 struct lane_kernels {
     void (*shared_s3)(lane_group&, const cycle_walk&, std::uint32_t, std::uint32_t);
     void (*own_s3)(lane_group&, std::uint32_t, std::uint32_t);
+    void (*striped_s3)(lane_group&, const stripe_walk&, std::uint32_t, std::uint32_t, int);
 };
 
 // The kernels of `kernel`, which the processor must support.

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "random/count_kernels.hpp"
 #include "zemrath/random_source.hpp"
 
 namespace zemrath {
@@ -31,5 +32,11 @@ const jump_table& jump_table_for(std::uint32_t steps);
 
 // Moves s0, s1 and s2 by the table's steps; s3 is left as it is.
 void jump_register(rand_state& state, const jump_table& table);
+
+// Puts the register of lane l of the group where `start`'s would be after
+// l x stripe_spacings[stripe] steps (s3 and above are left as they are):
+// the lanes of a striped count, all in one pass over a table built on first
+// use (thread-safe) and kept for the process.
+void spread_lanes(const rand_state& start, std::size_t stripe, lane_group& lanes);
 
 }  // namespace zemrath

@@ -56,6 +56,8 @@ s3_cycle* build_cycle(std::uint32_t value, std::uint32_t length) {
     cycle->biased.resize(length + std::max(length, cycle_overhang));
     for (std::size_t i = 0; i < cycle->biased.size(); ++i)
         cycle->biased[i] = cycle->values[i % length] ^ 0x80000000u;
+    for (std::size_t k = 0; k < stripe_spacings.size(); ++k)
+        cycle->striped[k] = striped_rows(cycle->values, stripe_spacings[k]);
 
     std::vector<std::uint32_t> every_phase(length), landmark_phases;
     for (std::uint32_t phase = 0; phase < length; ++phase) {

@@ -8,8 +8,11 @@
 // lock.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
+
+#include "random/s3_stripes.hpp"
 
 namespace zemrath {
 
@@ -23,6 +26,9 @@ struct s3_cycle {
     // cycle_overhang): any stretch of that many steps from any phase reads it
     // without wrapping.
     std::vector<std::uint32_t> biased;
+    // striped[k]: the striped table for stripe_spacings[k] (s3_stripes.hpp);
+    // all empty for a very long cycle.
+    std::array<std::vector<std::uint32_t>, stripe_spacings.size()> striped;
     // Open-addressing indexes of values and of the landmarks among them:
     // phase + 1, 0 for an empty slot.
     std::vector<std::uint32_t> index;

@@ -74,7 +74,7 @@ std::uint32_t count_along_orbit(count_cursor& at, std::uint32_t n) {
 // One group of lanes that take `steps` steps each (a tabled jump), one after
 // the other along the stream, each with the register jumped to its start and
 // its s3 read from the orbit.
-std::uint32_t count_on_own_lanes(count_cursor& at, std::uint32_t steps) {
+std::uint32_t count_own_lane_group(count_cursor& at, std::uint32_t steps) {
     // The lane starts in two chains of jumps, which the processor overlaps:
     // the first half from the cursor, the second from half the group on.
     const jump_table& lane_jump = jump_table_for(steps);
@@ -97,24 +97,91 @@ std::uint32_t count_on_own_lanes(count_cursor& at, std::uint32_t steps) {
     return lanes.above;
 }
 
-// n words from the cursor: on lanes with their own s3 where that is exact
-// and worth the jumps, and by the plain loop otherwise. Lane lengths are
-// tabled jumps, so that a lane start costs one matrix; each group leaves
-// about an eighth of what it was given, at most, to the next.
-std::uint32_t count_stretch(count_cursor& at, std::uint32_t n) {
+// n words from the cursor on lanes with their own s3, tabled jumps apart,
+// as long as that is worth the jumps, and the rest by the plain loop. Each
+// group leaves about an eighth of what it was given, at most, to the next.
+std::uint32_t count_on_own_lanes(count_cursor& at, std::uint32_t n) {
     std::uint32_t above = 0;
-    const s3_orbit& orbit = at.place.orbit;
-    if (!orbit.lanes_exact_in_tail && at.place.position < orbit.tail_length) {
-        const std::uint32_t in_tail = std::min(n, orbit.tail_length - at.place.position);
-        above += count_along_orbit(at, in_tail);
-        n -= in_tail;
-    }
     while (n >= short_stretch) {
         const std::uint32_t steps = tabled_jump(n / group_lanes);
-        above += count_on_own_lanes(at, steps);
+        above += count_own_lane_group(at, steps);
         n -= group_lanes * steps;
     }
     return above + count_along_orbit(at, n);
+}
+
+// The phase on the cycle of the cursor's s3; the cursor must be past the
+// tail.
+std::uint32_t cycle_phase(const s3_place& place) {
+    const s3_orbit& orbit = place.orbit;
+    return (orbit.entry + (place.position - orbit.tail_length)) % orbit.cycle->length;
+}
+
+// `lanes` lanes of stripe_spacings[stripe] words from the cursor (on the
+// cycle) that read s3 from the cycle's striped table, sixteen to a group but
+// the last. Each full group's last lane ends where the next group starts.
+std::uint32_t count_on_stripes(count_cursor& at, std::size_t stripe, std::uint32_t lanes) {
+    const s3_cycle& cycle = *at.place.orbit.cycle;
+    const std::uint32_t spacing = stripe_spacings[stripe];
+    const std::uint32_t* rows = cycle.striped[stripe].data();
+    const std::uint32_t biased_threshold = at.threshold ^ 0x80000000u;
+    // Phases stay below the length: the steps added are below it too.
+    const std::uint32_t group_step = static_cast<std::uint32_t>(std::uint64_t{group_lanes} * spacing % cycle.length);
+    const std::uint32_t high_step = static_cast<std::uint32_t>(std::uint64_t{stripe_width} * spacing % cycle.length);
+    const auto advance = [&cycle](std::uint32_t phase, std::uint32_t step) {
+        return phase >= cycle.length - step ? phase - (cycle.length - step) : phase + step;
+    };
+    std::uint32_t phase = advance(cycle_phase(at.place), 1 % cycle.length);  // of the first word's s3
+    std::uint32_t above = 0;
+    rand_state start = at.state;
+    for (std::uint32_t left = lanes; left > 0;) {
+        const std::uint32_t in_group = std::min<std::uint32_t>(left, group_lanes);
+        lane_group group;
+        spread_lanes(start, stripe, group);
+        const stripe_walk walk{rows + std::size_t{phase} * stripe_width,
+                               rows + std::size_t{advance(phase, high_step)} * stripe_width};
+        at.kernels.striped_s3(group, walk, spacing, biased_threshold, static_cast<int>(in_group));
+        above += group.above;
+        start = lane_register(group, static_cast<int>(in_group) - 1);
+        phase = advance(phase, group_step);
+        left -= in_group;
+    }
+    at.state = start;
+    at.place.position = orbit_position_after(at.place.orbit, at.place.position, std::uint64_t{lanes} * spacing);
+    return above;
+}
+
+// A vector of long lanes takes as long whether its lanes all count or not;
+// with worth_a_long_vector lanes or more it is still faster than short
+// lanes (a spread of lane starts for every two long lanes' words) would be.
+// Fewer short lanes than worth_short_lanes are slower than the plain loop.
+constexpr std::uint32_t worth_a_long_vector = 6;
+constexpr std::uint32_t worth_short_lanes = 4;
+
+// n words from the cursor: in s3's tail on lanes with their own s3 where
+// that is exact; on the cycle, where it has striped tables, on long striped
+// lanes in vectors that they fill or nearly fill, then on short striped
+// lanes as far as whole lanes reach; the rest on lanes with their own s3 or
+// by the plain loop.
+std::uint32_t count_stretch(count_cursor& at, std::uint32_t n) {
+    std::uint32_t above = 0;
+    const s3_orbit& orbit = at.place.orbit;
+    if (at.place.position < orbit.tail_length) {
+        const std::uint32_t in_tail = std::min(n, orbit.tail_length - at.place.position);
+        above += orbit.lanes_exact_in_tail ? count_on_own_lanes(at, in_tail) : count_along_orbit(at, in_tail);
+        n -= in_tail;
+    }
+    if (!orbit.cycle->striped[0].empty()) {
+        std::uint32_t long_lanes = n / stripe_spacings[0];
+        if (long_lanes % stripe_width < worth_a_long_vector) long_lanes -= long_lanes % stripe_width;
+        above += count_on_stripes(at, 0, long_lanes);
+        n -= long_lanes * stripe_spacings[0];
+        std::uint32_t short_lanes = n / stripe_spacings[1];
+        if (short_lanes < worth_short_lanes) short_lanes = 0;
+        above += count_on_stripes(at, 1, short_lanes);
+        n -= short_lanes * stripe_spacings[1];
+    }
+    return above + count_on_own_lanes(at, n);
 }
 
 // Lanes that all take `steps` steps (a multiple of the cycle length), lane l
@@ -189,7 +256,7 @@ counted count_on_shared_lanes(count_cursor& at, std::uint32_t n, const count_set
     const s3_cycle& cycle = *orbit.cycle;
     count_job job;
     const std::uint32_t done = plan_passes(job.passes, n, cycle.length, lanes_for(n, settings));
-    const std::uint32_t phase = (orbit.entry + (at.place.position - orbit.tail_length)) % cycle.length;
+    const std::uint32_t phase = cycle_phase(at.place);
     job.start = at.state;
     job.walk = cycle_walk{cycle.biased.data(), cycle.length, static_cast<std::uint32_t>(cycle.biased.size()),
                           (phase + 1) % cycle.length};

@@ -9,11 +9,14 @@
 //     so that all lanes read the same s3 at every step; each lane's register
 //     start comes from jump_register, and the groups run on a SIMD kernel,
 //     on the calling thread and on the process's worker pool;
-//  2. the rest (the part in s3's tail before that, and less than
-//     group_lanes cycles after it, or a whole stretch too short for it) is
-//     cut into group_lanes lanes that each carry their own s3, read from the
-//     orbit at the lane's start;
-//  3. what is too short for lanes runs the plain loop with s3 read from the
+//  2. on the cycle, what is left (less than group_lanes cycles after that,
+//     or a whole stretch too short for it) runs on lanes stripe_spacing
+//     words long that read s3 from the cycle's striped table
+//     (s3_stripes.hpp), as many as it holds;
+//  3. in s3's tail, the stretch is cut into group_lanes lanes that each
+//     carry their own s3, read from the orbit at the lane's start, and so
+//     is what the striped lanes leave, if it is long enough;
+//  4. what is too short for lanes runs the plain loop with s3 read from the
 //     orbit.
 #pragma once
 

@@ -1,13 +1,9 @@
-// The fast counts against the plain step-by-step stream: the register jump,
-// the s3 orbit, and count_words_above with every counting kernel (one test
-// instance each; those the processor lacks are skipped, and say so), cut at
-// every boundary of its plan (the s3 tail, one cycle, the lane passes, the
-// parallel threshold), alone, chained and from several threads.
-// The fast counts against the plain step-by-step stream: the register jump,
-// the lane kernels with s3 of their own, and count_words_above with every
-// counting kernel (one test instance each; those the processor lacks are
-// skipped, and say so), cut at every boundary of its plan (the short
-// stretches, the s3 tail, the lanes, the shared passes, the parallel
+// The fast counts against the plain step-by-step stream: the register jump
+// and the lane spread, the striped tables, the lane kernels that read s3
+// from them or step their own, and count_words_above with every counting
+// kernel (one test instance each; those the processor lacks are skipped, and
+// say so), cut at every boundary of its plan (the short stretches, the s3
+// tail, the own and the striped lanes, the shared passes, the parallel
 // threshold), alone, chained and from several threads.
 #include <gtest/gtest.h>
 
@@ -21,6 +17,7 @@
 #include "random/count_kernels.hpp"
 #include "random/register_jump.hpp"
 #include "random/s3_orbit.hpp"
+#include "random/s3_stripes.hpp"
 #include "random/stream_counting.hpp"
 
 namespace zemrath {
@@ -55,6 +52,15 @@ std::vector<std::uint32_t> cut_counts(const s3_orbit& orbit) {
     for (std::uint64_t n : {lead - 1, lead, lead + 1, lead + short_stretch + 3, lead + group - 1, lead + group,
                             lead + group + 1, lead + group + short_stretch + 5, lead + 3 * group + 7 * orbit.cycle->length + 5})
         if (n <= max_words) counts.push_back(static_cast<std::uint32_t>(n));
+    // Past the tail: the long striped lanes alone, in a vector they fill, in
+    // one they nearly fill and in a group and a bit; the short ones, too few
+    // to be worth it and just enough.
+    const std::uint32_t long_lane = stripe_spacings[0], short_lane = stripe_spacings[1];
+    for (std::uint64_t striped : {long_lane - 1, long_lane, 4 * short_lane - 1, 4 * short_lane, 5 * long_lane + 3 * short_lane,
+                                  6 * long_lane + 4 * short_lane + 1, 8 * long_lane - 1, 8 * long_lane,
+                                  16 * long_lane + 1, 17 * long_lane + 7 * short_lane + short_lane - 1,
+                                  31 * long_lane + 15 * short_lane + 5})
+        if (lead + striped <= max_words) counts.push_back(static_cast<std::uint32_t>(lead + striped));
     return counts;
 }
 
@@ -137,6 +143,60 @@ TEST(RegisterJump, TabledJumpsMatchSteppingFromEveryThread) {
     }
 }
 
+TEST(RegisterJump, SpreadLanesMatchSteppingFromEveryThread) {
+    // Threads that spread lanes at once, the first use building the tables,
+    // get the same lanes, each where stepping puts it.
+    const std::vector<named_start> starts = plain::stream_starts();
+    constexpr int threads = 4;
+    std::vector<std::vector<lane_group>> spread(threads);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&, t] {
+            for (const named_start& start : starts)
+                for (std::size_t stripe = 0; stripe < stripe_spacings.size(); ++stripe) {
+                    lane_group lanes;
+                    lanes.s3.fill(7);
+                    lanes.above = 11;
+                    spread_lanes(start.state, stripe, lanes);
+                    spread[t].push_back(lanes);
+                }
+        });
+    for (std::thread& worker : workers) worker.join();
+    std::size_t k = 0;
+    for (const named_start& start : starts)
+        for (std::size_t stripe = 0; stripe < stripe_spacings.size(); ++stripe, ++k) {
+            SCOPED_TRACE(::testing::Message() << start.name << ", spacing " << stripe_spacings[stripe]);
+            const lane_group& lanes = spread[0][k];
+            for (int t = 1; t < threads; ++t) {
+                EXPECT_EQ(spread[t][k].s0, lanes.s0);
+                EXPECT_EQ(spread[t][k].s1, lanes.s1);
+                EXPECT_EQ(spread[t][k].s2, lanes.s2);
+            }
+            for (int l = 0; l < group_lanes; ++l) {
+                const rand_state expected = stepped(start.state, std::uint64_t{stripe_spacings[stripe]} * l);
+                EXPECT_EQ((rand_state{lanes.s0[l], lanes.s1[l], lanes.s2[l], start.state.s3}),
+                          (rand_state{expected.s0, expected.s1, expected.s2, start.state.s3}))
+                    << "lane " << l;
+                EXPECT_EQ(lanes.s3[l], 7u);  // s3 and the count are not the spread's
+            }
+            EXPECT_EQ(lanes.above, 11u);
+        }
+}
+
+TEST(StripedTables, RowsHoldTheSpacedValuesAndLongCyclesHaveNone) {
+    const std::vector<std::uint32_t> values = {5, 9, 2, 7, 1, 8, 3};  // a cycle of 7, spacing wrapping it many times
+    for (std::uint32_t spacing : {1u, 3u, 7u, 130u}) {
+        const std::vector<std::uint32_t> rows = striped_rows(values, spacing);
+        ASSERT_EQ(rows.size(), (values.size() + spacing) * stripe_width) << spacing;
+        for (std::size_t row = 0; row < values.size() + spacing; ++row)
+            for (int i = 0; i < stripe_width; ++i)
+                ASSERT_EQ(rows[row * stripe_width + i], values[(row + std::size_t{spacing} * i) % values.size()] ^ 0x80000000u)
+                    << "spacing " << spacing << " row " << row << " lane " << i;
+    }
+    EXPECT_TRUE(striped_rows(std::vector<std::uint32_t>(max_striped_cycle + 1, 3), 128).empty());
+    EXPECT_FALSE(striped_rows(std::vector<std::uint32_t>(max_striped_cycle, 3), 128).empty());
+}
+
 TEST(StreamCounting, KernelNamesAndTheDefault) {
     for (count_kernel kernel : every_count_kernel) EXPECT_EQ(kernel_named(kernel_name(kernel)), kernel);
     EXPECT_EQ(kernel_named("sse"), std::nullopt);
@@ -197,6 +257,56 @@ TEST_P(KernelCounting, OwnS3LanesMatchThePlainStream) {
             }
             EXPECT_EQ(lanes.above, above);
         }
+}
+
+TEST_P(KernelCounting, StripedLanesMatchThePlainStream) {
+    // Lanes spaced as each table has them, on a long cycle and on the
+    // shortest (which the spacings wrap), from phases at the ends of the
+    // cycle and where the lanes wrap it; as many lanes as counted, with
+    // registers of their own.
+    const auto kernel = lane_kernels_for(GetParam()).striped_s3;
+    std::mt19937 random(9);
+    for (std::int32_t m : {2, 35}) {
+        const s3_place place = locate_s3(stepped(seeded_state(m), 200000).s3);
+        ASSERT_EQ(place.orbit.tail_length, 0u);
+        const s3_cycle& cycle = *place.orbit.cycle;
+        ASSERT_FALSE(cycle.striped[0].empty());
+        for (std::size_t stripe = 0; stripe < stripe_spacings.size(); ++stripe) {
+            const std::uint32_t spacing = stripe_spacings[stripe];
+            const std::uint32_t phases[] = {0, 1, cycle.length - 1, cycle.length - spacing % cycle.length,
+                                            static_cast<std::uint32_t>(random() % cycle.length)};
+            for (std::uint32_t phase : phases)
+                for (int lanes : {1, 5, 8, 9, 16})
+                    for (std::uint32_t steps : {0u, 1u, 2u, 3u, 4u, 5u, spacing}) {
+                        const std::uint32_t threshold = random();
+                        SCOPED_TRACE(::testing::Message() << "cycle " << cycle.length << ", spacing " << spacing << ", phase "
+                                                          << phase << ", " << lanes << " lanes, " << steps << " steps");
+                        lane_group group;
+                        group.above = 77;
+                        std::vector<rand_state> starts;
+                        for (int l = 0; l < group_lanes; ++l) {
+                            const rand_state seeded = seeded_state(static_cast<std::int32_t>(random() % 1000));
+                            // The s3 before the lane's first word.
+                            const std::uint64_t first = phase + std::uint64_t{spacing} * l;
+                            const std::uint32_t before = cycle.values[(first + cycle.length - 1) % cycle.length];
+                            starts.push_back({seeded.s0, seeded.s1 ^ static_cast<std::uint32_t>(random()), seeded.s2, before});
+                            group.s0[l] = starts[l].s0, group.s1[l] = starts[l].s1, group.s2[l] = starts[l].s2;
+                        }
+                        const std::uint32_t* rows = cycle.striped[stripe].data();
+                        const std::uint32_t high = static_cast<std::uint32_t>((phase + std::uint64_t{spacing} * 8) % cycle.length);
+                        kernel(group, stripe_walk{rows + std::size_t{phase} * stripe_width, rows + std::size_t{high} * stripe_width},
+                               steps, threshold ^ 0x80000000u, lanes);
+                        std::uint32_t above = 77;
+                        for (int l = 0; l < lanes; ++l) {
+                            const stretch expected = take_words(starts[l], steps);
+                            above += words_above(expected, threshold);
+                            EXPECT_EQ((rand_state{group.s0[l], group.s1[l], group.s2[l], expected.end.s3}), expected.end)
+                                << "lane " << l;
+                        }
+                        EXPECT_EQ(group.above, above);
+                    }
+        }
+    }
 }
 
 TEST_P(KernelCounting, MatchesThePlainStreamAtEveryCut) {
