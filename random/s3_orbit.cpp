@@ -152,9 +152,7 @@ cycle_place walk_tail(std::uint32_t start, std::vector<std::uint32_t>& values, s
 
 }  // namespace
 
-s3_place find_s3(std::uint32_t s3) {
-    // Where streams stopped first: the next count of a stream finds its s3
-    // there.
+s3_place find_stop(std::uint32_t s3) {
     thread_orbits& mine = this_thread_orbits;
     if (mine.cycle_stop.cycle != nullptr && mine.cycle_stop_value == s3) return on_cycle(mine.cycle_stop);
     for (walked_tail& tail : mine.tails)
@@ -162,6 +160,13 @@ s3_place find_s3(std::uint32_t s3) {
             tail.last_use = ++mine.uses;
             return {orbit_of(tail), tail.stop};
         }
+    return {};
+}
+
+s3_place find_s3(std::uint32_t s3) {
+    // Where streams stopped first: the next count of a stream finds its s3
+    // there.
+    if (const s3_place stop = find_stop(s3); stop.orbit.cycle != nullptr) return stop;
     const cycle_place place = find_on_known_cycle(s3);
     if (place.cycle != nullptr) return on_cycle(place);
     return {};

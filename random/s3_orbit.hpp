@@ -57,8 +57,11 @@ struct s3_place {
 // seeded words and many random ones is about 114000 values.
 inline constexpr std::uint32_t max_orbit_length = 1u << 20;
 
-// s3 on a known cycle, or where a stream on this thread stopped in a tail
-// (see note_stop). Walks nothing.
+// s3 where a stream on this thread last stopped (see note_stop), on a cycle
+// or in a tail. Compares a few words; looks nothing up.
+s3_place find_stop(std::uint32_t s3);
+
+// find_stop, and failing that s3 on a known cycle. Walks nothing.
 s3_place find_s3(std::uint32_t s3);
 
 // find_s3, and failing that walks s3's tail until it meets a known cycle or

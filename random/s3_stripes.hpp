@@ -19,9 +19,9 @@ namespace zemrath {
 
 // The spacings that have tables, longest first: long lanes, whose starts (a
 // register jump for sixteen lanes at once) their words pay for many times
-// over, for the bulk of a count, and short ones for what the long ones
-// leave, so that little of a count is left to the slower paths.
-inline constexpr std::array<std::uint32_t, 2> stripe_spacings = {1024, 128};
+// over, for the bulk of a count, and shorter ones for what the longer ones
+// leave and for short counts, so that little is left to the plain loop.
+inline constexpr std::array<std::uint32_t, 3> stripe_spacings = {1024, 128, 16};
 
 // The lanes a row serves: one 256-bit vector.
 inline constexpr int stripe_width = 8;

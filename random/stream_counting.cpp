@@ -26,10 +26,12 @@ std::uint32_t count_words_above_serial(std::uint32_t n, std::uint32_t threshold,
 
 namespace {
 
-// The place of s3 for a stretch of n words: none for a stretch too short to
-// look it up, and a walk only for one long enough to pay for it.
+// The place of s3 for a stretch of n words: for a stretch too short to look
+// it up, only where the thread's last count stopped (so that a run of short
+// counts keeps its place for the longer ones after it); a walk only for a
+// stretch long enough to pay for it.
 s3_place place_for(std::uint32_t n, std::uint32_t s3) {
-    if (n < orbit_stretch) return {};
+    if (n < orbit_stretch) return find_stop(s3);
     return n < short_stretch ? find_s3(s3) : locate_s3(s3);
 }
 
@@ -50,19 +52,33 @@ void put_lane_register(lane_group& lanes, int l, const rand_state& lane) {
 
 rand_state lane_register(const lane_group& lanes, int l) { return {lanes.s0[l], lanes.s1[l], lanes.s2[l], 0}; }
 
+// One word of the plain loop: `oldest` (s0) becomes the new word; 1 if the
+// output word it makes with s3 is above the threshold.
+inline std::uint32_t next_word_above(std::uint32_t& oldest, std::uint32_t middle, std::uint32_t newest,
+                                     std::uint32_t s3, std::uint32_t threshold) {
+    oldest = next_register_word(oldest, middle, newest);
+    return (oldest ^ s3) > threshold ? 1u : 0u;
+}
+
 // The plain loop with s3 read from the orbit: the same words, without the
-// latency of the multiplication and remainder on every step.
+// latency of the multiplication and remainder on every step. Three words a
+// round, so that the register words change roles by their names alone.
 std::uint32_t count_along_orbit(count_cursor& at, std::uint32_t n) {
     std::uint32_t s0 = at.state.s0, s1 = at.state.s1, s2 = at.state.s2;
+    const std::uint32_t threshold = at.threshold;
     std::uint32_t above = 0;
     while (n > 0) {
         const std::span<const std::uint32_t> s3 = values_after(at.place.orbit, at.place.position, n);
-        for (const std::uint32_t value : s3) {
-            const std::uint32_t word = next_register_word(s0, s1, s2);
-            s0 = s1;
-            s1 = s2;
-            s2 = word;
-            above += (word ^ value) > at.threshold ? 1u : 0u;
+        std::size_t k = 0;
+        for (; k + 3 <= s3.size(); k += 3) {
+            above += next_word_above(s0, s1, s2, s3[k], threshold);
+            above += next_word_above(s1, s2, s0, s3[k + 1], threshold);
+            above += next_word_above(s2, s0, s1, s3[k + 2], threshold);
+        }
+        for (; k < s3.size(); ++k) {
+            above += next_word_above(s0, s1, s2, s3[k], threshold);
+            std::swap(s0, s1);  // the new word, in s0, moves to s2
+            std::swap(s1, s2);
         }
         at.place.position = orbit_position_after(at.place.orbit, at.place.position, s3.size());
         n -= static_cast<std::uint32_t>(s3.size());
@@ -121,6 +137,7 @@ std::uint32_t cycle_phase(const s3_place& place) {
 // cycle) that read s3 from the cycle's striped table, sixteen to a group but
 // the last. Each full group's last lane ends where the next group starts.
 std::uint32_t count_on_stripes(count_cursor& at, std::size_t stripe, std::uint32_t lanes) {
+    if (lanes == 0) return 0;
     const s3_cycle& cycle = *at.place.orbit.cycle;
     const std::uint32_t spacing = stripe_spacings[stripe];
     const std::uint32_t* rows = cycle.striped[stripe].data();
@@ -151,18 +168,30 @@ std::uint32_t count_on_stripes(count_cursor& at, std::size_t stripe, std::uint32
     return above;
 }
 
-// A vector of long lanes takes as long whether its lanes all count or not;
-// with worth_a_long_vector lanes or more it is still faster than short
-// lanes (a spread of lane starts for every two long lanes' words) would be.
-// Fewer short lanes than worth_short_lanes are slower than the plain loop.
-constexpr std::uint32_t worth_a_long_vector = 6;
-constexpr std::uint32_t worth_short_lanes = 4;
+// A vector of lanes takes as long whether its lanes all count or not; with
+// nearly_full lanes or more it is still faster than the next shorter lanes
+// (with a spread of lane starts for every group) would be. Fewer of the
+// shortest lanes than worth_lanes are slower than the plain loop.
+constexpr std::uint32_t nearly_full = 6;
+constexpr std::uint32_t worth_lanes = 4;
+
+// The lanes of stripe_spacings[stripe] to take for n words: whole or nearly
+// full vectors of them, what is left going to shorter lanes; of the
+// shortest, as many as n holds if that is worth it.
+std::uint32_t striped_lanes_for(std::uint32_t n, std::size_t stripe) {
+    std::uint32_t lanes = n / stripe_spacings[stripe];
+    if (stripe + 1 < stripe_spacings.size()) {
+        if (lanes % stripe_width < nearly_full) lanes -= lanes % stripe_width;
+    } else if (lanes < worth_lanes) {
+        lanes = 0;
+    }
+    return lanes;
+}
 
 // n words from the cursor: in s3's tail on lanes with their own s3 where
-// that is exact; on the cycle, where it has striped tables, on long striped
-// lanes in vectors that they fill or nearly fill, then on short striped
-// lanes as far as whole lanes reach; the rest on lanes with their own s3 or
-// by the plain loop.
+// that is exact; on the cycle, where it has striped tables, on striped
+// lanes, the longest first; the rest on lanes with their own s3 or by the
+// plain loop.
 std::uint32_t count_stretch(count_cursor& at, std::uint32_t n) {
     std::uint32_t above = 0;
     const s3_orbit& orbit = at.place.orbit;
@@ -171,16 +200,12 @@ std::uint32_t count_stretch(count_cursor& at, std::uint32_t n) {
         above += orbit.lanes_exact_in_tail ? count_on_own_lanes(at, in_tail) : count_along_orbit(at, in_tail);
         n -= in_tail;
     }
-    if (!orbit.cycle->striped[0].empty()) {
-        std::uint32_t long_lanes = n / stripe_spacings[0];
-        if (long_lanes % stripe_width < worth_a_long_vector) long_lanes -= long_lanes % stripe_width;
-        above += count_on_stripes(at, 0, long_lanes);
-        n -= long_lanes * stripe_spacings[0];
-        std::uint32_t short_lanes = n / stripe_spacings[1];
-        if (short_lanes < worth_short_lanes) short_lanes = 0;
-        above += count_on_stripes(at, 1, short_lanes);
-        n -= short_lanes * stripe_spacings[1];
-    }
+    if (!orbit.cycle->striped[0].empty())
+        for (std::size_t stripe = 0; stripe < stripe_spacings.size(); ++stripe) {
+            const std::uint32_t lanes = striped_lanes_for(n, stripe);
+            above += count_on_stripes(at, stripe, lanes);
+            n -= lanes * stripe_spacings[stripe];
+        }
     return above + count_on_own_lanes(at, n);
 }
 

@@ -2,8 +2,9 @@
 //
 // count_words_above returns exactly what n calls of xorshf96 would give: the
 // number of output words greater than a threshold, and the state those calls
-// leave. A very short stretch runs the plain integer loop. Otherwise s3 is
-// looked up in its orbit (s3_orbit), and:
+// leave. A very short stretch runs the plain integer loop, unless it starts
+// where this thread's last count stopped. Otherwise s3 is looked up in its
+// orbit (s3_orbit), and:
 //  1. on the cycle, a stretch of at least group_lanes cycles is cut into
 //     groups of lanes whose lengths are whole multiples of the cycle length,
 //     so that all lanes read the same s3 at every step; each lane's register
@@ -34,8 +35,9 @@ struct count_settings {
     int threads = 1;
 };
 
-// From orbit_stretch words on, a count reads s3 from its orbit if this
-// thread has it at hand; from short_stretch on it runs on lanes, and walks
+// A count reads s3 from its orbit if it starts where this thread's last
+// count stopped, and from orbit_stretch words on if this thread has the
+// orbit at hand; from short_stretch on it runs on lanes, and walks
 // s3's tail first if it must; from parallel_stretch on, a count uses
 // settings.threads threads.
 inline constexpr std::uint32_t orbit_stretch = 64;

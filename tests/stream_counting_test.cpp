@@ -52,15 +52,14 @@ std::vector<std::uint32_t> cut_counts(const s3_orbit& orbit) {
     for (std::uint64_t n : {lead - 1, lead, lead + 1, lead + short_stretch + 3, lead + group - 1, lead + group,
                             lead + group + 1, lead + group + short_stretch + 5, lead + 3 * group + 7 * orbit.cycle->length + 5})
         if (n <= max_words) counts.push_back(static_cast<std::uint32_t>(n));
-    // Past the tail: the long striped lanes alone, in a vector they fill, in
-    // one they nearly fill and in a group and a bit; the short ones, too few
-    // to be worth it and just enough.
-    const std::uint32_t long_lane = stripe_spacings[0], short_lane = stripe_spacings[1];
-    for (std::uint64_t striped : {long_lane - 1, long_lane, 4 * short_lane - 1, 4 * short_lane, 5 * long_lane + 3 * short_lane,
-                                  6 * long_lane + 4 * short_lane + 1, 8 * long_lane - 1, 8 * long_lane,
-                                  16 * long_lane + 1, 17 * long_lane + 7 * short_lane + short_lane - 1,
-                                  31 * long_lane + 15 * short_lane + 5})
-        if (lead + striped <= max_words) counts.push_back(static_cast<std::uint32_t>(lead + striped));
+    // Past the tail, for every stripe spacing: too few lanes to be worth it
+    // and just enough, vectors that the lanes fill, nearly fill or do not,
+    // a group and a bit, and what every shorter spacing then takes.
+    for (const std::uint32_t spacing : stripe_spacings)
+        for (std::uint64_t striped : {spacing - 1, spacing, 4 * spacing - 1, 4 * spacing, 5 * spacing + 3,
+                                      6 * spacing + spacing / 2, 8 * spacing - 1, 8 * spacing, 16 * spacing + 1,
+                                      31 * spacing + spacing - 1})
+            if (lead + striped <= max_words) counts.push_back(static_cast<std::uint32_t>(lead + striped));
     return counts;
 }
 
@@ -397,6 +396,27 @@ TEST_P(KernelCounting, ChainedCountsFollowOneStream) {
             ASSERT_EQ(count_words_above(n, threshold, fast, on_threads(1 + call % 2)), words_above(expected, threshold))
                 << call;
             ASSERT_EQ(fast, plain_state) << call;
+        }
+    }
+}
+
+TEST_P(KernelCounting, ShortCountsCarryTheStreamsPlace) {
+    // Counts too short to look s3 up run along the orbit when they start
+    // where the thread's last count stopped, and pass the place on: runs of
+    // them between longer counts, in s3's tail and on the cycle.
+    std::mt19937 random(13);
+    const std::uint32_t sizes[] = {1, 0, 2, 3, 17, orbit_stretch - 1, orbit_stretch, 100, 5, 700, 63, 40};
+    for (const std::uint64_t offset : {std::uint64_t{0}, std::uint64_t{200000}}) {
+        rand_state fast = stepped(seeded_state(2), offset);
+        rand_state plain_state = fast;
+        for (int call = 0; call < 60; ++call) {
+            const std::uint32_t n = call % 20 == 0 ? 40000 : sizes[call % std::size(sizes)];
+            const std::uint32_t threshold = random();
+            const stretch expected = take_words(plain_state, n);
+            plain_state = expected.end;
+            ASSERT_EQ(count_words_above(n, threshold, fast, on_threads(1)), words_above(expected, threshold))
+                << "offset " << offset << " call " << call << " n " << n;
+            ASSERT_EQ(fast, plain_state) << "offset " << offset << " call " << call;
         }
     }
 }
