@@ -35,11 +35,11 @@ struct count_settings {
     int threads = 1;
 };
 
-// A count reads s3 from its orbit if it starts where this thread's last
-// count stopped, and from orbit_stretch words on if this thread has the
-// orbit at hand; from short_stretch on it runs on lanes, and walks
-// s3's tail first if it must; from parallel_stretch on, a count uses
-// settings.threads threads.
+// A count reads s3 from its orbit (and may run on lanes) if it starts where
+// this thread's last count stopped, and from orbit_stretch words on if this
+// thread has the orbit at hand; from short_stretch on it walks s3's tail
+// first if it must, and runs on lanes with their own s3 in the tail; from
+// parallel_stretch on, a count uses settings.threads threads.
 inline constexpr std::uint32_t orbit_stretch = 64;
 inline constexpr std::uint32_t short_stretch = 512;
 inline constexpr std::uint32_t parallel_stretch = 1u << 21;
