@@ -7,6 +7,7 @@
 
 #include "cli/option_checks.hpp"
 #include "cli/parameter_options.hpp"
+#include "cli/parse_arguments.hpp"
 #include "zemrath/answer_reader.hpp"
 #include "zemrath/seed_list.hpp"
 #include "zemrath/version.hpp"
@@ -135,23 +136,9 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
     bool quiet = false;
     app.add_flag("--quiet", quiet, "Show no progress on standard error");
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        return {command_line_outcome::help, {}, app.help()};
-    } catch (const CLI::CallForVersion&) {
-        return {command_line_outcome::version, {}, app.version() + "\n"};
-    } catch (const CLI::ParseError& error) {
-        return usage_error(error.what());
-    }
+    if (auto stop = cli::parse_arguments<ensemble_request>(app, argc, argv, program_name)) return *stop;
 
-    std::vector<std::string> known;
-    for (const CLI::Option* option : app.get_options()) known.push_back(option->get_name());
-    const std::vector<std::string> extras = app.remaining();
-    if (!extras.empty()) {
-        if (extras.front().starts_with("-")) return usage_error(cli::unknown_option_message(extras.front(), known));
-        return usage_error("unexpected argument '" + extras.front() + "' (every value follows its option)");
-    }
+    if (auto leftover = cli::leftover_argument(app, " (every value follows its option)")) return usage_error(*leftover);
 
     command_line_outcome outcome;
     ensemble_request& request = outcome.request;

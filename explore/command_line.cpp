@@ -6,6 +6,7 @@
 
 #include "cli/option_checks.hpp"
 #include "cli/parameter_options.hpp"
+#include "cli/parse_arguments.hpp"
 #include "zemrath/version.hpp"
 
 namespace zemrath::explore {
@@ -79,23 +80,9 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
         app.add_option("--threads", threads_text, "Streams run at once, 1 to 1024 (default: every core)")
             ->type_name("N");
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        return {command_line_outcome::help, {}, app.help()};
-    } catch (const CLI::CallForVersion&) {
-        return {command_line_outcome::version, {}, app.version() + "\n"};
-    } catch (const CLI::ParseError& failure) {
-        return usage_error(failure.what());
-    }
+    if (auto stop = cli::parse_arguments<explore_request>(app, argc, argv, program_name)) return *stop;
 
-    const std::vector<std::string> extras = app.remaining();
-    if (!extras.empty()) {
-        std::vector<std::string> known;
-        for (const CLI::Option* option : app.get_options()) known.push_back(option->get_name());
-        if (extras.front().starts_with("-")) return usage_error(cli::unknown_option_message(extras.front(), known));
-        return usage_error("unexpected argument '" + extras.front() + "' (every value follows its option)");
-    }
+    if (auto leftover = cli::leftover_argument(app, " (every value follows its option)")) return usage_error(*leftover);
     if (request.host.empty()) return usage_error("--host: the address is empty");
     std::string reason;
     if (port_option->count() > 0) {

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/option_checks.hpp"
+#include "cli/parse_arguments.hpp"
 #include "zemrath/version.hpp"
 
 namespace zemrath::sweep {
@@ -25,12 +26,6 @@ constexpr std::string_view footer =
 
 command_line_outcome usage_error(const std::string& message) {
     return cli::usage_error<sweep_request>(program_name, message);
-}
-
-std::vector<std::string> names_of(const CLI::App& app) {
-    std::vector<std::string> names;
-    for (const CLI::Option* option : app.get_options()) names.push_back(option->get_name());
-    return names;
 }
 
 // "K/N" with 0 <= K < N.
@@ -81,20 +76,12 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
     merge->add_option("directory", merge_directory, "The output directory of the shards")->type_name("DIR");
     merge->add_flag("--quiet", request.quiet, "Show no progress on standard error");
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        return {command_line_outcome::help, {}, app.help()};
-    } catch (const CLI::CallForVersion&) {
-        return {command_line_outcome::version, {}, app.version() + "\n"};
-    } catch (const CLI::ParseError& error) {
-        return usage_error(error.what());
-    }
+    if (auto stop = cli::parse_arguments<sweep_request>(app, argc, argv, program_name)) return *stop;
 
     command_line_outcome outcome;
     if (merge->parsed()) {
         const std::vector<std::string> extras = merge->remaining();
-        if (!extras.empty()) return usage_error(cli::unknown_option_message(extras.front(), names_of(*merge)));
+        if (!extras.empty()) return usage_error(cli::unknown_option_message(extras.front(), cli::option_names(*merge)));
         if (merge_directory.empty()) return usage_error("merge needs the output directory of the shards");
         request.command = sweep_request::merge;
         request.out_directory = merge_directory;
@@ -102,12 +89,7 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
         return outcome;
     }
     if (!run->parsed()) return usage_error("give a command: run EXPERIMENT.toml --out DIR, or merge DIR (see --help)");
-    const std::vector<std::string> extras = run->remaining();
-    if (!extras.empty()) {
-        const std::string& extra = extras.front();
-        if (extra.starts_with("-")) return usage_error(cli::unknown_option_message(extra, names_of(*run)));
-        return usage_error("unexpected argument '" + extra + "'");
-    }
+    if (auto leftover = cli::leftover_argument(*run, "")) return usage_error(*leftover);
     if (experiment_file.empty()) return usage_error("run needs an experiment file");
     std::string reason;
     if (threads_option->count() > 0) {
