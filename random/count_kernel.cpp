@@ -32,7 +32,7 @@ lane_kernels lane_kernels_for(count_kernel kernel) {
     case count_kernel::scalar: return {count_group_scalar, count_lanes_scalar, count_striped_scalar};
 #if defined(__x86_64__) || defined(__i386__)
     case count_kernel::avx2: return {count_group_avx2, count_lanes_avx2, count_striped_avx2};
-    case count_kernel::avx512: return {count_group_avx512, count_lanes_avx512, count_striped_avx2};
+    case count_kernel::avx512: return {count_group_avx512, count_lanes_avx2, count_striped_avx2};
 #else
     case count_kernel::avx2:
     case count_kernel::avx512: break;

@@ -1,7 +1,8 @@
 // The AVX2 kernels: eight lanes to a vector, two vectors side by side so that
-// the dependency chain of one hides behind the other. Only the
-// functions marked for AVX2 use its instructions; the dispatcher calls them
-// only on processors that have them.
+// the dependency chain of one hides behind the other. The AVX-512 level runs
+// the striped and the own-s3 kernels of this file too. Only the functions
+// marked for AVX2 use its instructions; the dispatcher calls them only on
+// processors that have them.
 #if defined(__x86_64__) || defined(__i386__)
 
 #include <immintrin.h>
@@ -9,12 +10,35 @@
 #include <bit>
 #include <climits>
 
-#include "random/avx2_lanes.hpp"
 #include "random/count_kernels.hpp"
 
 namespace zemrath {
 
 namespace {
+
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i load8(const std::uint32_t* words) {
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(words));
+}
+
+[[gnu::target("avx2"), gnu::always_inline]] inline void store8(std::uint32_t* words, __m256i v) {
+    _mm256_store_si256(reinterpret_cast<__m256i*>(words), v);
+}
+
+// One step of each lane's own s3, kept XOR 2^31 like the words of the shared
+// table: the cut product of a biased word is the biased product (16807 is
+// odd, so 2^31 x 16807 is 2^31 modulo 2^32), and the signed minimum of two
+// biased words is the unsigned minimum of the words. Of the product y and
+// y - (2^31 - 1), the smaller as unsigned words is the remainder whenever
+// y < 2^32 - 2.
+[[gnu::target("avx2"), gnu::always_inline]] inline void step_own_s3(__m256i& biased_s3) {
+    const __m256i product = _mm256_mullo_epi32(biased_s3, _mm256_set1_epi32(16807));
+    biased_s3 = _mm256_min_epi32(product, _mm256_sub_epi32(product, _mm256_set1_epi32(0x7FFFFFFF)));
+}
+
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256i flip_top_bits(__m256i v) {
+    return _mm256_xor_si256(v, _mm256_set1_epi32(static_cast<int>(0x80000000u)));
+}
+
 
 // One step: oldest (s0) becomes the new word n; counts n XOR s3 above the
 // threshold. The signed comparison orders the words as unsigned because both
@@ -84,27 +108,53 @@ namespace {
 
 namespace {
 
-// The striped kernel's loop on one vector (lanes 0 to 7) or both.
-template <bool both>
-[[gnu::target("avx2,popcnt"), gnu::always_inline]] inline void count_striped_vectors(
-    lane_group& group, const stripe_walk& walk, std::uint32_t steps, __m256i threshold_a, __m256i threshold_b) {
+// Where the two vectors' s3 words come from, a step at a time: the rows of
+// a striped table, read in turn, ...
+struct striped_rows_s3 {
+    const std::uint32_t* low;
+    const std::uint32_t* high;
+    [[gnu::target("avx2"), gnu::always_inline]] __m256i next_a() {
+        const __m256i s3 = load8_unaligned(low);
+        low += stripe_width;
+        return s3;
+    }
+    [[gnu::target("avx2"), gnu::always_inline]] __m256i next_b() {
+        const __m256i s3 = load8_unaligned(high);
+        high += stripe_width;
+        return s3;
+    }
+};
+
+// ... or each lane's own s3, stepped.
+struct own_s3 {
+    __m256i a;
+    __m256i b;
+    [[gnu::target("avx2"), gnu::always_inline]] __m256i next_a() { return step_own_s3(a), a; }
+    [[gnu::target("avx2"), gnu::always_inline]] __m256i next_b() { return step_own_s3(b), b; }
+};
+
+// Steps lanes 0 to 7 (vector a) and, if `both`, lanes 8 to 15 (vector b)
+// `steps` times with s3 from the source, three steps a round so that the
+// register words change roles by their names alone.
+template <bool both, typename S3>
+[[gnu::target("avx2,popcnt"), gnu::always_inline]] inline void count_two_vectors(lane_group& group, std::uint32_t steps,
+                                                                                S3& s3, __m256i threshold_a,
+                                                                                __m256i threshold_b) {
     __m256i a0 = load8(&group.s0[0]), a1 = load8(&group.s1[0]), a2 = load8(&group.s2[0]);
     __m256i b0 = load8(&group.s0[8]), b1 = load8(&group.s1[8]), b2 = load8(&group.s2[8]);
     std::uint32_t above = 0;
-    const std::uint32_t* low = walk.low;
-    const std::uint32_t* high = walk.high;
     std::uint32_t left = steps;
-    for (; left >= 3; left -= 3, low += 3 * stripe_width, high += 3 * stripe_width) {
-        step8(a0, a1, a2, load8_unaligned(low), threshold_a, above);
-        if (both) step8(b0, b1, b2, load8_unaligned(high), threshold_b, above);
-        step8(a1, a2, a0, load8_unaligned(low + 8), threshold_a, above);
-        if (both) step8(b1, b2, b0, load8_unaligned(high + 8), threshold_b, above);
-        step8(a2, a0, a1, load8_unaligned(low + 16), threshold_a, above);
-        if (both) step8(b2, b0, b1, load8_unaligned(high + 16), threshold_b, above);
+    for (; left >= 3; left -= 3) {
+        step8(a0, a1, a2, s3.next_a(), threshold_a, above);
+        if (both) step8(b0, b1, b2, s3.next_b(), threshold_b, above);
+        step8(a1, a2, a0, s3.next_a(), threshold_a, above);
+        if (both) step8(b1, b2, b0, s3.next_b(), threshold_b, above);
+        step8(a2, a0, a1, s3.next_a(), threshold_a, above);
+        if (both) step8(b2, b0, b1, s3.next_b(), threshold_b, above);
     }
-    for (; left > 0; --left, low += stripe_width, high += stripe_width) {
-        step8(a0, a1, a2, load8_unaligned(low), threshold_a, above);
-        if (both) step8(b0, b1, b2, load8_unaligned(high), threshold_b, above);
+    for (; left > 0; --left) {
+        step8(a0, a1, a2, s3.next_a(), threshold_a, above);
+        if (both) step8(b0, b1, b2, s3.next_b(), threshold_b, above);
         const __m256i a = a0, b = b0;
         a0 = a1, a1 = a2, a2 = a;
         b0 = b1, b1 = b2, b2 = b;
@@ -128,39 +178,19 @@ template <bool both>
         _mm256_blendv_epi8(never, threshold, _mm256_cmpgt_epi32(_mm256_set1_epi32(lanes), lane_index));
     const __m256i threshold_b =
         _mm256_blendv_epi8(never, threshold, _mm256_cmpgt_epi32(_mm256_set1_epi32(lanes - 8), lane_index));
+    striped_rows_s3 s3{walk.low, walk.high};
     if (lanes > 8)
-        count_striped_vectors<true>(group, walk, steps, threshold_a, threshold_b);
+        count_two_vectors<true>(group, steps, s3, threshold_a, threshold_b);
     else
-        count_striped_vectors<false>(group, walk, steps, threshold_a, threshold_b);
+        count_two_vectors<false>(group, steps, s3, threshold_a, threshold_b);
 }
 
 [[gnu::target("avx2,popcnt")]] void count_lanes_avx2(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold) {
     static_assert(group_lanes == 16, "two eight-lane vectors");
     const __m256i threshold = _mm256_set1_epi32(static_cast<int>(biased_threshold));
-    __m256i a0 = load8(&group.s0[0]), a1 = load8(&group.s1[0]), a2 = load8(&group.s2[0]);
-    __m256i b0 = load8(&group.s0[8]), b1 = load8(&group.s1[8]), b2 = load8(&group.s2[8]);
-    __m256i s3_a = flip_top_bits(load8(&group.s3[0])), s3_b = flip_top_bits(load8(&group.s3[8]));
-    std::uint32_t above = 0;
-    std::uint32_t left = steps;
-    for (; left >= 3; left -= 3) {
-        step_own_s3(s3_a), step8(a0, a1, a2, s3_a, threshold, above);
-        step_own_s3(s3_b), step8(b0, b1, b2, s3_b, threshold, above);
-        step_own_s3(s3_a), step8(a1, a2, a0, s3_a, threshold, above);
-        step_own_s3(s3_b), step8(b1, b2, b0, s3_b, threshold, above);
-        step_own_s3(s3_a), step8(a2, a0, a1, s3_a, threshold, above);
-        step_own_s3(s3_b), step8(b2, b0, b1, s3_b, threshold, above);
-    }
-    for (; left > 0; --left) {
-        step_own_s3(s3_a), step8(a0, a1, a2, s3_a, threshold, above);
-        step_own_s3(s3_b), step8(b0, b1, b2, s3_b, threshold, above);
-        const __m256i a = a0, b = b0;
-        a0 = a1, a1 = a2, a2 = a;
-        b0 = b1, b1 = b2, b2 = b;
-    }
-    store8(&group.s0[0], a0), store8(&group.s1[0], a1), store8(&group.s2[0], a2);
-    store8(&group.s0[8], b0), store8(&group.s1[8], b1), store8(&group.s2[8], b2);
-    store8(&group.s3[0], flip_top_bits(s3_a)), store8(&group.s3[8], flip_top_bits(s3_b));
-    group.above += above;
+    own_s3 s3{flip_top_bits(load8(&group.s3[0])), flip_top_bits(load8(&group.s3[8]))};
+    count_two_vectors<true>(group, steps, s3, threshold, threshold);
+    store8(&group.s3[0], flip_top_bits(s3.a)), store8(&group.s3[8], flip_top_bits(s3.b));
 }
 
 }  // namespace zemrath

@@ -1,13 +1,10 @@
-// The AVX-512 kernels. Three-way XORs take one instruction, and a comparison
-// writes a mask whose set bits the scalar ports count, which leaves the
-// vector ports one instruction less a step.
-//  - Shared s3: the sixteen lanes in one 512-bit vector; with two ports for
-//    the wide instructions, one vector's work per step takes longer than its
-//    dependency chain, so one vector keeps them busy.
-//  - Own s3: the sixteen lanes as two 256-bit vectors (AVX-512VL). Stepping
-//    s3 adds a multiplication to every step's dependency chain, which one
-//    vector would wait on; two chains hide each other, and AVX-512's 32
-//    vector registers hold both without spilling.
+// The AVX-512 kernel for shared s3: the sixteen lanes in one 512-bit vector.
+// Three-way XORs take one instruction, and a comparison writes a mask whose
+// set bits the scalar ports count, which leaves the vector ports one
+// instruction less a step; with two ports for the wide instructions, one
+// vector's work per step takes longer than its dependency chain, so one
+// vector keeps them busy. The striped and own-s3 kernels of this level are
+// the AVX2 ones (count_kernel_avx2.cpp), which hardly run in a long count.
 // Only the functions marked for AVX-512 use its instructions; the dispatcher
 // calls them only on processors that have them.
 #if defined(__x86_64__) || defined(__i386__)
@@ -16,7 +13,6 @@
 
 #include <bit>
 
-#include "random/avx2_lanes.hpp"
 #include "random/count_kernels.hpp"
 
 namespace zemrath {
@@ -61,17 +57,6 @@ constexpr __mmask16 all_lanes = 0xFFFF;
     return _mm512_set1_epi32(static_cast<int>(*word));
 }
 
-// step16 on eight lanes.
-[[gnu::target("avx512f,avx512vl,popcnt"), gnu::always_inline]] inline void step8(__m256i& oldest, __m256i middle,
-                                                                                 __m256i newest, __m256i s3,
-                                                                                 __m256i threshold,
-                                                                                 std::uint32_t& above) {
-    __m256i t = _mm256_xor_si256(oldest, _mm256_slli_epi32(oldest, 16));
-    t = _mm256_xor_si256(t, _mm256_srli_epi32(t, 5));
-    oldest = _mm256_xor_si256(_mm256_ternarylogic_epi32(t, _mm256_add_epi32(t, t), middle, 0x96), newest);
-    above += std::popcount(_mm256_cmpgt_epi32_mask(_mm256_xor_si256(oldest, s3), threshold));
-}
-
 }  // namespace
 
 [[gnu::target("avx512f,popcnt")]] void count_group_avx512(lane_group& group, const cycle_walk& walk,
@@ -100,36 +85,6 @@ constexpr __mmask16 all_lanes = 0xFFFF;
         phase = phase + 1 == walk.cycle ? 0 : phase + 1;
     }
     store16(group.s0.data(), a0), store16(group.s1.data(), a1), store16(group.s2.data(), a2);
-    group.above += above;
-}
-
-[[gnu::target("avx512f,avx512vl,popcnt")]] void count_lanes_avx512(lane_group& group, std::uint32_t steps,
-                                                                   std::uint32_t biased_threshold) {
-    static_assert(group_lanes == 16, "two eight-lane vectors");
-    const __m256i threshold = _mm256_set1_epi32(static_cast<int>(biased_threshold));
-    __m256i a0 = load8(&group.s0[0]), a1 = load8(&group.s1[0]), a2 = load8(&group.s2[0]);
-    __m256i b0 = load8(&group.s0[8]), b1 = load8(&group.s1[8]), b2 = load8(&group.s2[8]);
-    __m256i s3_a = flip_top_bits(load8(&group.s3[0])), s3_b = flip_top_bits(load8(&group.s3[8]));
-    std::uint32_t above = 0;
-    std::uint32_t left = steps;
-    for (; left >= 3; left -= 3) {
-        step_own_s3(s3_a), step8(a0, a1, a2, s3_a, threshold, above);
-        step_own_s3(s3_b), step8(b0, b1, b2, s3_b, threshold, above);
-        step_own_s3(s3_a), step8(a1, a2, a0, s3_a, threshold, above);
-        step_own_s3(s3_b), step8(b1, b2, b0, s3_b, threshold, above);
-        step_own_s3(s3_a), step8(a2, a0, a1, s3_a, threshold, above);
-        step_own_s3(s3_b), step8(b2, b0, b1, s3_b, threshold, above);
-    }
-    for (; left > 0; --left) {
-        step_own_s3(s3_a), step8(a0, a1, a2, s3_a, threshold, above);
-        step_own_s3(s3_b), step8(b0, b1, b2, s3_b, threshold, above);
-        const __m256i a = a0, b = b0;
-        a0 = a1, a1 = a2, a2 = a;
-        b0 = b1, b1 = b2, b2 = b;
-    }
-    store8(&group.s0[0], a0), store8(&group.s1[0], a1), store8(&group.s2[0], a2);
-    store8(&group.s0[8], b0), store8(&group.s1[8], b1), store8(&group.s2[8], b2);
-    store8(&group.s3[0], flip_top_bits(s3_a)), store8(&group.s3[8], flip_top_bits(s3_b));
     group.above += above;
 }
 

@@ -74,9 +74,7 @@ struct stripe_walk {
 // Steps the first `lanes` lanes (1 to group_lanes) `steps` times, reading s3
 // from the walk, and adds the number of their output words greater than the
 // threshold to above; the registers of the other lanes are left in no
-// particular state. The AVX-512 level has no kernel of its own: a row fills a
-// 256-bit vector, and the AVX2 kernel, in AVX-512's instruction set too, runs
-// there.
+// particular state.
 void count_striped_scalar(lane_group& group, const stripe_walk& walk, std::uint32_t steps,
                           std::uint32_t biased_threshold, int lanes);
 void count_striped_avx2(lane_group& group, const stripe_walk& walk, std::uint32_t steps,
@@ -84,7 +82,7 @@ void count_striped_avx2(lane_group& group, const stripe_walk& walk, std::uint32_
 
 // Steps every lane, its s3 included, `steps` times and adds to above the
 // number of the lanes' output words greater than the threshold, as
-// count_group_* does. The vector kernels take the remainder of the cut
+// count_group_* does. The vector kernel takes the remainder of the cut
 // product s3 x 16807 by 2^31 - 1 with one conditional subtraction, which is
 // exact for every product below 2^32 - 2. Only two words have larger
 // products: 0xB3CBA9E9, above 2^31 - 1 and so never the result of a step, and
@@ -93,9 +91,11 @@ void count_striped_avx2(lane_group& group, const stripe_walk& walk, std::uint32_
 // cycle qualifies.
 void count_lanes_scalar(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold);
 void count_lanes_avx2(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold);
-void count_lanes_avx512(lane_group& group, std::uint32_t steps, std::uint32_t biased_threshold);
 
-// The kernels of one instruction set.
+// The kernels of one instruction level. The AVX-512 level has a shared-s3
+// kernel of its own and runs the AVX2 ones for striped and own s3: those
+// work on 256-bit vectors (a striped row fills one), and a long count,
+// where the levels differ, hardly runs them.
 struct lane_kernels {
     void (*shared_s3)(lane_group&, const cycle_walk&, std::uint32_t, std::uint32_t);
     void (*own_s3)(lane_group&, std::uint32_t, std::uint32_t);
