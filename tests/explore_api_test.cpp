@@ -19,6 +19,7 @@
 #include "explore/command_line.hpp"
 #include "explore/request_guard.hpp"
 #include "explore/server.hpp"
+#include "explore_progress.hpp"
 #include "program_runner.hpp"
 
 namespace zemrath::explore {
@@ -313,17 +314,6 @@ parameter_list long_computation() {
     return parameters;
 }
 
-// Whether a computation started within a generous while.
-bool wait_until_running(httplib::Client& client) {
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (std::chrono::steady_clock::now() < give_up) {
-        const auto progress = client.Get("/api/progress");
-        if (progress && nlohmann::json::parse(progress->body).at("running") == true) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
 TEST(ExploreApi, NewerRequestStopsTheRunningComputationInsteadOfWaitingBehindIt) {
     parameter_list refused = parameters_of(readme_example.answers);
     refused[2].second = "0.5x";
@@ -343,7 +333,7 @@ TEST(ExploreApi, NewerRequestStopsTheRunningComputationInsteadOfWaitingBehindIt)
             return explorer.client().Post("/api/ensemble", json_body(long_computation(), "0-999"), "application/json");
         });
         httplib::Client client = explorer.client();
-        ASSERT_TRUE(wait_until_running(client));
+        ASSERT_TRUE(runner::wait_until_running(client));
         const auto newer = client.Post("/api/ensemble", c.body, "application/json");
         ASSERT_TRUE(newer);
         EXPECT_EQ(newer->status, c.status) << newer->body;
@@ -362,7 +352,7 @@ TEST(ExploreApi, StoppingEndsTheRunningComputation) {
         return explorer.client().Post("/api/ensemble", json_body(long_computation(), "0-999"), "application/json");
     });
     httplib::Client client = explorer.client();
-    ASSERT_TRUE(wait_until_running(client));
+    ASSERT_TRUE(runner::wait_until_running(client));
     stop_computations(explorer.server.computations);
     const httplib::Result stopped = running.get();
     ASSERT_TRUE(stopped);

@@ -14,6 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "explore_progress.hpp"
 #include "program_runner.hpp"
 #include "zemrath/version.hpp"
 
@@ -49,16 +50,6 @@ std::string long_computation() {
                "fecundity-rate": "1", "generations": "2000"}})";
 }
 
-bool computation_running(httplib::Client& client) {
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (std::chrono::steady_clock::now() < give_up) {
-        const auto progress = client.Get("/api/progress");
-        if (progress && nlohmann::json::parse(progress->body).at("running") == true) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
 TEST(ExploreProgram, StartsFromTheAnswersFileAndStopsCleanlyOnASignal) {
     struct case_t {
         int signal;
@@ -88,7 +79,7 @@ TEST(ExploreProgram, StartsFromTheAnswersFileAndStopsCleanlyOnASignal) {
                 caller.set_read_timeout(300);
                 return caller.Post("/api/ensemble", long_computation(), "application/json");
             });
-            ASSERT_TRUE(computation_running(client));
+            ASSERT_TRUE(runner::wait_until_running(client));
         }
         ::kill(started.pid, c.signal);
         const runner::program_result result = runner::finish_program(started);
