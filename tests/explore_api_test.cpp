@@ -7,7 +7,6 @@
 
 #include <httplib.h>
 
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <future>
