@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "core/worker_pool.hpp"
+#include "base/worker_pool.hpp"
 #include "model/stage_transitions.hpp"
 
 namespace zemrath {

@@ -30,8 +30,8 @@
 #include <string>
 #include <vector>
 
-#include "core/population.hpp"
-#include "core/worker_pool.hpp"
+#include "run/population.hpp"
+#include "base/worker_pool.hpp"
 #include "zemrath/ensemble.hpp"
 #include "zemrath/seed_list.hpp"
 #include "zemrath/stream.hpp"

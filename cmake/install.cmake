@@ -10,9 +10,12 @@ install(TARGETS zemrath_core EXPORT zemrathTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/zemrath
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
-  FILES_MATCHING PATTERN "*.hpp")
+# The public headers of every layer of the library, in one folder.
+foreach(folder IN LISTS ZEMRATH_LAYERS ITEMS "")
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/lib/${folder}/include/zemrath
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+    FILES_MATCHING PATTERN "*.hpp")
+endforeach()
 install(FILES ${PROJECT_BINARY_DIR}/include/zemrath/version.hpp
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zemrath)
 

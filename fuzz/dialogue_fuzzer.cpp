@@ -1,4 +1,4 @@
-#include "fuzz/fuzz_harness.hpp"
+#include "fuzz_harness.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
     zemrath::fuzz::fuzz_dialogue(bytes, size);

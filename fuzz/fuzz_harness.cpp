@@ -1,4 +1,4 @@
-#include "fuzz/fuzz_harness.hpp"
+#include "fuzz_harness.hpp"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/population.hpp"
+#include "run/population.hpp"
 #include "model/fecundity.hpp"
 #include "textio/record.hpp"
 #include "zemrath/answer_reader.hpp"

@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "core/count_wrap.hpp"
+#include "run/count_wrap.hpp"
 
 namespace zemrath::ensemble {
 namespace {

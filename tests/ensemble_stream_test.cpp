@@ -8,7 +8,7 @@
 #include <map>
 #include <sstream>
 
-#include "core/population.hpp"
+#include "run/population.hpp"
 #include "model/fecundity.hpp"
 #include "program_runner.hpp"
 #include "zemrath/answer_reader.hpp"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/fuzz_harness.hpp"
+#include "fuzz_harness.hpp"
 #include "program_runner.hpp"
 
 namespace zemrath {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The R package, as a user gets it: a tarball built from this checkout by
-# the package's own configure, installed once into a scratch library, then
+# The R package, as a user gets it: a tarball built from this checkout after
+# r/sync-core, installed once into a scratch library, then
 # R CMD check --no-manual on that installation, which runs the testthat
 # suite (comparing with the programs built here), the examples and R's own
 # checks of the package. Passes only when the check's status is OK: no
@@ -22,14 +22,15 @@ fi
 rm -rf "$scratch"
 mkdir -p "$scratch/checkout/r" "$scratch/library" "$scratch/repository/src/contrib"
 
-# A checkout of its own for the package, the core's folders linked from this
-# one, so that building leaves nothing in the source tree.
-for entry in CMakeLists.txt core random model experiment include; do
-  ln -s "$source_dir/$entry" "$scratch/checkout/$entry"
-done
-cp -R "$source_dir/r/zemrath" "$scratch/checkout/r/"
+# A checkout of its own for the package, the library linked from this one,
+# so that building leaves nothing in the source tree; r/sync-core copies the
+# library into it as a user would.
+ln -s "$source_dir/lib" "$scratch/checkout/lib"
+cp -R "$source_dir/r/zemrath" "$source_dir/r/sync-core" "$scratch/checkout/r/"
 package="$scratch/checkout/r/zemrath"
-(cd "$package" && ./cleanup && ./configure)
+rm -rf "$package/src/lib"
+(cd "$package" && ./cleanup)
+"$scratch/checkout/r/sync-core"
 
 cd "$scratch"
 R CMD build --no-build-vignettes "$package"

@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "core/worker_pool.hpp"
+#include "base/worker_pool.hpp"
 #include "model/count_arithmetic.hpp"
 #include "model/stage_transitions.hpp"
 #include "zemrath/parameters.hpp"

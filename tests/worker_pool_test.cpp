@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/worker_pool.hpp"
+#include "base/worker_pool.hpp"
 
 namespace zemrath {
 namespace {
