@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <chrono>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -201,7 +203,7 @@ TEST(CoreLibrary, EnsembleReportsProgressOnTheCallingThread) {
     }
 }
 
-TEST(CoreLibrary, CancelledEnsembleStopsBetweenStreams) {
+TEST(CoreLibrary, CancelledEnsembleStartsNoFurtherStream) {
     parameter_set answers = growing();
     answers.generations = 40;
     const model_parameters parameters = derive_model_parameters(answers);
@@ -213,6 +215,38 @@ TEST(CoreLibrary, CancelledEnsembleStopsBetweenStreams) {
     options.cancel_requested = [&] { return true; };
     EXPECT_EQ(code_of([&] { run_ensemble(parameters, all_seeds(), options); }), error_code::cancelled);
     EXPECT_LT(last_done, 1000u);  // stopped long before the end
+}
+
+// A cancelled ensemble does not wait for the streams under way to end: a
+// single stream that would run for hours (a billion draws a generation for a
+// hundred thousand generations) stops at its next generation.
+TEST(CoreLibrary, CancelledEnsembleStopsInsideALongStream) {
+    parameter_set answers;
+    answers.embryo_larval_survival = 0.5;
+    answers.max_juvenile_survival = 0.8;
+    answers.adult_survival = 0.5;
+    answers.carrying_capacity = 2000000;
+    answers.weight_increase_rate = 2;
+    answers.growth_inhibition = 0.5;
+    answers.weight_at_one_year = 0.1;
+    answers.max_reproduction_age = 8;
+    answers.fecundity_rate = 6;
+    answers.generations = 100000;
+    using clock = std::chrono::steady_clock;
+    const clock::time_point start = clock::now();
+    std::optional<clock::time_point> asked;
+    ensemble_options options;
+    options.report_interval = std::chrono::milliseconds(10);
+    options.cancel_requested = [&] {
+        if (!asked && clock::now() - start > std::chrono::milliseconds(300)) asked = clock::now();
+        return asked.has_value();
+    };
+    EXPECT_EQ(code_of([&] { run_ensemble(derive_model_parameters(answers), std::vector<std::int32_t>{5}, options); }),
+              error_code::cancelled);
+    ASSERT_TRUE(asked.has_value());
+    // A generation takes well under a second even in the sanitizer build's
+    // plain kernels; the whole stream, hours.
+    EXPECT_LT(clock::now() - *asked, std::chrono::seconds(30));
 }
 
 TEST(CoreLibrary, OutOfMemoryForTheAgeClassesNamesThem) {

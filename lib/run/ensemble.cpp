@@ -1,6 +1,7 @@
 #include "zemrath/ensemble.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <string>
 
@@ -37,8 +38,11 @@ void allocate_rows(ensemble_runs& runs, std::span<const std::int32_t> seeds, con
 }
 
 // The run of one stream into its slot.
+// Runs stream k into its slot. Returns early, its rows unfinished, once
+// `stop` is set: a cancelled ensemble stops within a generation, however
+// long its streams are.
 void run_into(ensemble_runs& runs, std::size_t k, const model_parameters& parameters,
-              const stream_options& options) {
+              const stream_options& options, const std::atomic<bool>& stop) {
     stream s;
     try {
         s = create_stream(parameters, options);
@@ -51,7 +55,7 @@ void run_into(ensemble_runs& runs, std::size_t k, const model_parameters& parame
     const std::span<generation_row> rows = stream_slice(runs.rows, runs.rows_per_stream, k);
     const std::span<std::uint8_t> wrapped = stream_slice(runs.wrapped, runs.rows_per_stream, k);
     rows[0] = first_row(s);
-    for (std::size_t g = 1; g < rows.size(); ++g) {
+    for (std::size_t g = 1; g < rows.size() && !stop.load(std::memory_order_relaxed); ++g) {
         rows[g] = next_generation(s);
         wrapped[g] = last_generation_wrapped(s) ? 1 : 0;
     }
@@ -78,13 +82,15 @@ ensemble_runs run_ensemble(const model_parameters& parameters, std::span<const s
         // One stream per worker already fills the threads; a lone stream
         // spreads its counts over all of them instead.
         const stream_options per_stream{workers > 1 ? 1 : threads, options.kernel, false};
+        std::atomic<bool> stop{false};
         const auto watch = [&](std::size_t done) {
             if (options.progress) options.progress(done, seeds.size());
-            return !(options.cancel_requested && options.cancel_requested());
+            if (options.cancel_requested && options.cancel_requested()) stop = true;
+            return !stop.load();
         };
         const bool completed = parallel_for_watched(
             seeds.size(), static_cast<int>(workers),
-            [&](std::size_t k) { run_into(runs, k, parameters, per_stream); }, watch, options.report_interval);
+            [&](std::size_t k) { run_into(runs, k, parameters, per_stream, stop); }, watch, options.report_interval);
         if (!completed) throw error(error_code::cancelled, "cancelled");
         if (options.progress) options.progress(seeds.size(), seeds.size());
         return runs;

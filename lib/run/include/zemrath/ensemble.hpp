@@ -28,9 +28,9 @@ struct ensemble_options {
     // Both are called on the calling thread only, at once and then about
     // every report_interval while streams run: progress with the streams done
     // so far (and once more with all of them at the end), cancel_requested to
-    // ask whether to stop. A true answer starts no further stream; the run
-    // then ends with error_code::cancelled once those under way have
-    // finished.
+    // ask whether to stop. A true answer starts no further stream, and those
+    // under way stop at their next generation; the run then ends with
+    // error_code::cancelled.
     std::function<void(std::size_t done, std::size_t total)> progress;
     std::function<bool()> cancel_requested;
     std::chrono::milliseconds report_interval{100};
