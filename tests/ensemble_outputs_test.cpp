@@ -12,6 +12,7 @@
 #include "results/provenance.hpp"
 #include "results/report_svg.hpp"
 #include "zemrath/answer_reader.hpp"
+#include "zemrath/ensemble_analysis.hpp"
 
 namespace zemrath::results {
 namespace {
@@ -186,7 +187,7 @@ TEST(ReportSvg, NamesTheStreamsParametersAndWraps) {
     answers.fecundity_rate = 1.5;
     answers.max_reproduction_age = 4;
     answers.generations = 1;
-    const std::string svg = report_svg(runs, summarise_ensemble(runs), answers);
+    const std::string svg = report_svg(runs, analyse_ensemble(runs), answers);
     EXPECT_TRUE(svg.starts_with("<?xml"));
     EXPECT_TRUE(svg.ends_with("</svg>\n"));
     for (const char* text : {"over 2 streams", "seeds 3,8", "carrying capacity 1000", "fecundity rate 1.5",

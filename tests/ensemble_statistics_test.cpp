@@ -10,7 +10,8 @@
 
 #include "zemrath/ensemble_summary.hpp"
 #include "zemrath/statistics.hpp"
-#include "zemrath/text_summary.hpp"
+#include "zemrath/ensemble_analysis.hpp"
+#include "zemrath/error.hpp"
 
 namespace zemrath::ensemble {
 namespace {
@@ -139,22 +140,28 @@ TEST(EnsembleSummary, ColumnNamesAndValuesLineUp) {
     EXPECT_EQ(names.back(), "wrapped_fraction");
 }
 
-TEST(TextSummary, ReportsTheLastGenerationExtinctionAndWraps) {
-    const std::string text = text_summary(four_streams, summarise_ensemble(four_streams));
-    EXPECT_EQ(text,
-              "streams run: 4 (seeds 0,10,20,30), generations: 3\n"
-              "adults in generation 3: median 15, 90% of streams between 0 and 47\n"
-              "extinct by generation 3: 2 of 4 streams (50.0%), median generation of extinction 2.5\n"
-              "wrapped counts: in 2 of 4 streams (50.0%), first in generation 1; "
-              "their rows hold the wrapped 32-bit values\n");
+TEST(EnsembleAnalysis, CountsTheStreamsThatDiedOutAndWrapped) {
+    const ensemble_analysis a = analyse_ensemble(four_streams);
+    EXPECT_EQ(a.seeds, (std::vector<std::int32_t>{0, 10, 20, 30}));
+    EXPECT_EQ(a.summary.generations.size(), 4u);
+    EXPECT_EQ(last_generation(a), 3);
+    EXPECT_EQ(a.extinct_streams, 2u);  // the first at 2, the third at 3
+    EXPECT_EQ(a.wrapped_streams, 2u);
+    EXPECT_EQ(a.first_wrapped_generation, std::optional<std::int32_t>{1});
+    EXPECT_EQ(a.outcomes.extinct_fraction, 0.5);
+    EXPECT_EQ(a.outcomes.median_extinction_generation, 2.5);
+    EXPECT_EQ(a.outcomes.wrapped_fraction, 0.5);
+    EXPECT_EQ(a.outcomes.adults_p50, 15);  // 0, 0, 30, 50
+    EXPECT_EQ(a.outcomes.adults_mean, 20);
 }
 
-TEST(TextSummary, SaysSoWhenNothingDiesOrWraps) {
-    const ensemble_runs runs = hand_runs({{20, 7}, {20, 9}}, {{0, 0}, {0, 0}});
-    const std::string text = text_summary(runs, summarise_ensemble(runs));
-    EXPECT_NE(text.find("extinct by generation 1: 0 of 2 streams (0.0%)\n"), std::string::npos) << text;
-    EXPECT_EQ(text.find("median generation of extinction"), std::string::npos) << text;
-    EXPECT_NE(text.find("wrapped counts: none\n"), std::string::npos) << text;
+TEST(EnsembleAnalysis, NothingDiedOrWrapped) {
+    const ensemble_analysis a = analyse_ensemble(hand_runs({{20, 7}, {20, 9}}, {{0, 0}, {0, 0}}));
+    EXPECT_EQ(a.extinct_streams, 0u);
+    EXPECT_EQ(a.wrapped_streams, 0u);
+    EXPECT_FALSE(a.first_wrapped_generation.has_value());
+    EXPECT_TRUE(std::isnan(a.outcomes.median_extinction_generation));
+    EXPECT_THROW(analyse_ensemble(ensemble_runs{}), error);
 }
 
 }  // namespace

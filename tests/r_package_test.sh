@@ -22,13 +22,14 @@ fi
 rm -rf "$scratch"
 mkdir -p "$scratch/checkout/r" "$scratch/library" "$scratch/repository/src/contrib"
 
-# A checkout of its own for the package, the library linked from this one,
-# so that building leaves nothing in the source tree; r/sync-core copies the
-# library into it as a user would.
+# A checkout of its own for the package, the library and the front ends'
+# code linked from this one, so that building leaves nothing in the source
+# tree; r/sync-core copies them into it as a user would.
 ln -s "$source_dir/lib" "$scratch/checkout/lib"
+ln -s "$source_dir/frontend" "$scratch/checkout/frontend"
 cp -R "$source_dir/r/zemrath" "$source_dir/r/sync-core" "$scratch/checkout/r/"
 package="$scratch/checkout/r/zemrath"
-rm -rf "$package/src/lib"
+rm -rf "$package/src/lib" "$package/src/frontend" "$package/src/CHECKSUMS"
 (cd "$package" && ./cleanup)
 "$scratch/checkout/r/sync-core"
 

@@ -19,8 +19,8 @@
 #include "results/interruption.hpp"
 #include "results/progress.hpp"
 #include "zemrath/ensemble.hpp"
-#include "zemrath/ensemble_summary.hpp"
-#include "zemrath/text_summary.hpp"
+#include "text/ensemble_text.hpp"
+#include "zemrath/ensemble_analysis.hpp"
 
 namespace {
 
@@ -111,12 +111,12 @@ int run_ensemble_program(int argc, const char* const* argv) {
         throw;
     }
     if (options.progress) results::clear_progress_line();
-    const ensemble_summary summary = summarise_ensemble(runs);
+    const ensemble_analysis analysis = analyse_ensemble(runs);
     results::hold_second_interruption();
-    ensemble::write_result_files(request, runs, summary);
+    ensemble::write_result_files(request, runs, analysis);
     if (results::interrupted())
         return fail("interrupted; the new files were already in place", results::interruption_status());
-    return write_standard_output(text_summary(runs, summary), output_closed);
+    return write_standard_output(text::ensemble_summary_text(analysis), output_closed);
 }
 
 }  // namespace

@@ -24,14 +24,14 @@ results::provenance provenance_of(const ensemble_request& request) {
 
 }  // namespace
 
-void write_result_files(const ensemble_request& request, const ensemble_runs& runs, const ensemble_summary& summary) {
+void write_result_files(const ensemble_request& request, const ensemble_runs& runs, const ensemble_analysis& analysis) {
     results::file_set set(request.out_directory);
     if (request.write_runs) {
         results::staged_file& file = results::add_file(set, runs_file_name);
         results::write_runs_csv(runs, results::sink_to(set, file));
     }
-    results::write_summary_csv(summary, results::sink_to(set, results::add_file(set, "summary.csv")));
-    results::write_to(set, results::add_file(set, "report.svg"), results::report_svg(runs, summary, request.parameters));
+    results::write_summary_csv(analysis.summary, results::sink_to(set, results::add_file(set, "summary.csv")));
+    results::write_to(set, results::add_file(set, "report.svg"), results::report_svg(runs, analysis, request.parameters));
     const results::provenance run = provenance_of(request);
     results::write_to(set, results::add_file(set, results::answers_file_name), results::answers_file_text(run));
     results::write_to(set, results::add_file(set, results::record_file_name), results::record_file_text(run));

@@ -2,15 +2,27 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+
 #include "results/csv_tables.hpp"
 #include "zemrath/seed_list.hpp"
-#include "zemrath/text_summary.hpp"
+#include "text/ensemble_text.hpp"
 
 namespace zemrath::explore {
 
 namespace {
 
 using ordered_json = nlohmann::ordered_json;
+
+// A missing value (not a number) is null.
+ordered_json number_or_null(double value) { return std::isnan(value) ? ordered_json(nullptr) : ordered_json(value); }
+
+ordered_json outcomes_json(const ensemble_analysis& analysis) {
+    ordered_json outcomes;
+    for (const outcome_column& column : outcome_columns)
+        outcomes[std::string(column.name)] = number_or_null(analysis.outcomes.*column.field);
+    return outcomes;
+}
 
 // Messages can quote what a request sent, which need not be UTF-8.
 std::string dump(const ordered_json& document) {
@@ -22,7 +34,8 @@ std::string dump(const ordered_json& document) {
 std::string ensemble_json(const computed_ensemble& result) {
     const std::vector<std::string> columns = summary_column_names();
     ordered_json summary = ordered_json::array();
-    for (const generation_summary& generation : result.summary.generations) {
+    const ensemble_analysis& analysis = result.analysis;
+    for (const generation_summary& generation : analysis.summary.generations) {
         ordered_json row;
         row["generation"] = generation.generation;
         const std::vector<double> values = summary_column_values(generation);
@@ -31,9 +44,14 @@ std::string ensemble_json(const computed_ensemble& result) {
     }
     ordered_json document;
     document["summary"] = std::move(summary);
-    document["text"] = text_summary(result.runs, result.summary);
-    document["streams"] = result.runs.seeds.size();
-    document["seeds"] = format_seed_list(result.runs.seeds);
+    document["outcomes"] = outcomes_json(analysis);
+    document["extinct_streams"] = analysis.extinct_streams;
+    document["wrapped_streams"] = analysis.wrapped_streams;
+    document["first_wrapped_generation"] =
+        analysis.first_wrapped_generation ? ordered_json(*analysis.first_wrapped_generation) : ordered_json(nullptr);
+    document["text"] = text::ensemble_summary_text(analysis);
+    document["streams"] = analysis.seeds.size();
+    document["seeds"] = format_seed_list(analysis.seeds);
     document["seconds"] = result.seconds;
     return dump(document);
 }

@@ -8,10 +8,14 @@
 
 namespace zemrath::explore {
 
-// {"summary": [{"generation": 0, "embryos_mean": ..., ...}, ...], "text":
-// the summary zemrath-ensemble prints, "streams": n, "seeds": "0-999",
-// "seconds": t}: one object per generation, keyed by the columns of
-// summary.csv.
+// {"summary": [{"generation": 0, "embryos_mean": ..., ...}, ...],
+// "outcomes": {"extinct_fraction": ..., ...}, "extinct_streams": n,
+// "wrapped_streams": n, "first_wrapped_generation": g or null, "text": the
+// summary zemrath-ensemble prints, "streams": n, "seeds": "0-999",
+// "seconds": t}: the analysis of the streams, one summary object per
+// generation keyed by the columns of summary.csv and the outcomes at the
+// last generation keyed by those of the sweep's outcomes.csv (null where
+// missing), so that a page shows numbers without reading them from text.
 std::string ensemble_json(const computed_ensemble& result);
 
 // {"running": true, "done": 412, "total": 1000}

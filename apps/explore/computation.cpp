@@ -64,7 +64,7 @@ std::shared_ptr<const computed_ensemble> run(computation_state& state, const ens
     result->answers = query.answers;
     try {
         result->runs = run_ensemble(derive_model_parameters(query.answers.values), query.seeds, options);
-        result->summary = summarise_ensemble(result->runs);
+        result->analysis = analyse_ensemble(result->runs);
     } catch (const error& failure) {
         if (failure.code() == error_code::cancelled) {
             const std::lock_guard lock(state.mutex);

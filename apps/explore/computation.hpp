@@ -21,7 +21,7 @@
 
 #include "explore/ensemble_query.hpp"
 #include "zemrath/ensemble.hpp"
-#include "zemrath/ensemble_summary.hpp"
+#include "zemrath/ensemble_analysis.hpp"
 
 namespace zemrath::explore {
 
@@ -29,8 +29,8 @@ struct computed_ensemble {
     std::string key;  // query_key of the query
     partial_answers answers;
     ensemble_runs runs;
-    ensemble_summary summary;
-    double seconds = 0;  // the time the streams and their summary took
+    ensemble_analysis analysis;
+    double seconds = 0;  // the time the streams and their analysis took
 };
 
 struct computation_state {

@@ -178,7 +178,7 @@ void install_api(explorer& server) {
                                                               httplib::Response& response) {
         const auto result = compute(computations, read_query(fields_of(request.params)));
         std::string text;
-        results::write_summary_csv(result->summary, [&text](std::string_view piece) { text += piece; });
+        results::write_summary_csv(result->analysis.summary, [&text](std::string_view piece) { text += piece; });
         attach_file(response, "summary.csv");
         response.set_content(text, csv_type);
     }));
@@ -192,7 +192,7 @@ void install_api(explorer& server) {
                                                              httplib::Response& response) {
         const auto result = compute(computations, read_query(fields_of(request.params)));
         attach_file(response, "report.svg");
-        response.set_content(results::report_svg(result->runs, result->summary, result->answers.values),
+        response.set_content(results::report_svg(result->runs, result->analysis, result->answers.values),
                              "image/svg+xml");
     }));
     http.Get(R"(/api/answers\.txt)", answering([](const httplib::Request& request, httplib::Response& response) {

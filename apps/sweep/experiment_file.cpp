@@ -100,10 +100,13 @@ double parameter_value(const location& at, const toml::node& node, std::size_t a
 
 design_kind kind_named(const location& at, const toml::node& node) {
     const std::optional<std::string> name = node.value<std::string>();
-    for (design_kind kind : {design_kind::grid, design_kind::one_at_a_time, design_kind::latin_hypercube,
-                             design_kind::sobol})
-        if (name == design_kind_name(kind)) return kind;
-    fail(at, "must be \"grid\", \"one-at-a-time\", \"latin-hypercube\" or \"sobol\"");
+    if (name)
+        if (const std::optional<design_kind> kind = design_kind_named(*name)) return *kind;
+    std::string kinds;
+    for (std::size_t i = 0; i < every_design_kind.size(); ++i)
+        kinds += std::string(i == 0 ? "" : i + 1 == every_design_kind.size() ? " or " : ", ") + "\"" +
+                 std::string(design_kind_name(every_design_kind[i])) + "\"";
+    fail(at, "must be " + kinds);
 }
 
 std::int64_t whole_number(const location& at, const toml::node& node, std::int64_t low, std::int64_t high) {

@@ -17,6 +17,7 @@
 #include "sweep/sweep_run.hpp"
 #include "zemrath/design.hpp"
 #include "zemrath/seed_list.hpp"
+#include "zemrath/sweep_analysis.hpp"
 
 namespace {
 
@@ -65,9 +66,9 @@ loaded_experiment load(const std::string& text, const std::string& name,
 }
 
 int finish(const loaded_experiment& loaded, const point_store& store, const std::filesystem::path& directory) {
-    write_sweep_files(directory, loaded.plan, loaded.points, store);
-    const std::vector<point_outcomes> outcomes = kept_outcomes(store, loaded.points.size());
-    std::fputs(sweep_text_summary(loaded.plan, loaded.points, outcomes, directory).c_str(), stdout);
+    const sweep_analysis analysis = analyse_sweep(loaded.plan.design, kept_outcomes(store, loaded.points.size()));
+    write_sweep_files(directory, loaded.plan, loaded.points, store, analysis);
+    std::fputs(sweep_text_summary(loaded.plan, loaded.points, analysis, directory).c_str(), stdout);
     return std::fflush(stdout) == 0 ? 0 : fail("the files are in place, but the summary could not be written");
 }
 

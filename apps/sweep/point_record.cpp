@@ -18,15 +18,15 @@ namespace {
 
 std::string outcome_text(double value) { return std::isnan(value) ? std::string() : real_text(value); }
 
-std::string point_record_text(const ensemble_summary& summary) {
-    const point_outcomes outcomes = outcomes_of(summary);
+std::string point_record_text(const ensemble_analysis& analysis) {
+    const point_outcomes& outcomes = analysis.outcomes;
     std::string text;
     for (const outcome_column& column : outcome_columns) {
         if (&column != &outcome_columns.front()) text += ',';
         text += outcome_text(outcomes.*column.field);
     }
     text += '\n';
-    results::write_summary_csv(summary, [&text](std::string_view piece) { text += piece; });
+    results::write_summary_csv(analysis.summary, [&text](std::string_view piece) { text += piece; });
     // The header line of the table is not kept.
     const std::size_t header_end = text.find('\n', text.find('\n') + 1);
     return text.substr(0, text.find('\n') + 1) + text.substr(header_end + 1);

@@ -5,14 +5,14 @@
 #include <string>
 #include <string_view>
 
-#include "zemrath/ensemble_summary.hpp"
+#include "zemrath/ensemble_analysis.hpp"
 #include "zemrath/outcomes.hpp"
 
 namespace zemrath::sweep {
 
 // The first line holds the outcomes, the rest are the point's lines of
 // summary.csv without their point column.
-std::string point_record_text(const ensemble_summary& summary);
+std::string point_record_text(const ensemble_analysis& analysis);
 
 point_outcomes outcomes_in_record(std::string_view record);
 std::string_view summary_lines_in_record(std::string_view record);

@@ -1,6 +1,5 @@
 #include "sweep/sweep_files.hpp"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "results/csv_tables.hpp"
@@ -10,7 +9,7 @@
 #include "zemrath/design.hpp"
 #include "zemrath/real_text.hpp"
 #include "zemrath/seed_list.hpp"
-#include "zemrath/sensitivity.hpp"
+#include "zemrath/sweep_analysis.hpp"
 
 namespace zemrath::sweep {
 
@@ -67,11 +66,11 @@ std::string parameter_name(const experiment& plan, std::size_t parameter) {
     return parameter_key(plan.design.varied[parameter].answer);
 }
 
-void write_sensitivity(results::file_set& set, const experiment& plan, std::span<const point_outcomes> outcomes) {
+void write_sensitivity(results::file_set& set, const experiment& plan, const sweep_analysis& analysis) {
     results::staged_file& file = results::add_file(set, sensitivity_file_name);
     if (plan.design.kind == design_kind::one_at_a_time) {
         results::write_to(set, file, "parameter,outcome,low_value,high_value,at_base,at_low,at_high\n");
-        for (const one_at_a_time_effect& e : one_at_a_time_effects(plan.design, outcomes))
+        for (const one_at_a_time_effect& e : analysis.effects)
             results::write_to(set, file,
                               parameter_name(plan, e.parameter) + "," + std::string(outcome_columns[e.outcome].name) +
                                   "," + real_text(e.low_value) + "," + real_text(e.high_value) + "," +
@@ -82,7 +81,7 @@ void write_sensitivity(results::file_set& set, const experiment& plan, std::span
     results::write_to(set, file,
                       "parameter,outcome,first_order,first_order_low,first_order_high,total_order,total_order_low,"
                       "total_order_high\n");
-    for (const sobol_index& i : sobol_indices(plan.design, outcomes))
+    for (const sobol_index& i : analysis.indices)
         results::write_to(set, file,
                           parameter_name(plan, i.parameter) + "," + std::string(outcome_columns[i.outcome].name) + "," +
                               outcome_text(i.first_order) + "," + outcome_text(i.first_order_low) + "," +
@@ -95,10 +94,6 @@ std::string three_digits(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.3g", value);
     return text;
-}
-
-bool has_sensitivity(const experiment& plan) {
-    return plan.design.kind == design_kind::one_at_a_time || plan.design.kind == design_kind::sobol;
 }
 
 }  // namespace
@@ -128,41 +123,41 @@ std::vector<point_outcomes> kept_outcomes(const point_store& store, std::size_t 
 }
 
 void write_sweep_files(const std::filesystem::path& directory, const experiment& plan,
-                       std::span<const parameter_set> points, const point_store& store) {
-    const std::vector<point_outcomes> outcomes = kept_outcomes(store, points.size());
+                       std::span<const parameter_set> points, const point_store& store,
+                       const sweep_analysis& analysis) {
+    const bool sensitivity = has_sensitivity(plan.design.kind);
     results::file_set set(directory);
     results::write_to(set, results::add_file(set, "points.csv"), points_csv(points));
     write_summary(set, store, points.size());
-    write_outcomes(set, outcomes);
-    if (has_sensitivity(plan)) write_sensitivity(set, plan, outcomes);
-    results::write_to(set, results::add_file(set, "sweep.svg"), sweep_svg(plan, points, outcomes));
-    results::commit(set, has_sensitivity(plan) ? std::vector<std::string>{}
-                                               : std::vector<std::string>{sensitivity_file_name});
+    write_outcomes(set, analysis.outcomes);
+    if (sensitivity) write_sensitivity(set, plan, analysis);
+    results::write_to(set, results::add_file(set, "sweep.svg"), sweep_svg(plan, points, analysis));
+    results::commit(set, sensitivity ? std::vector<std::string>{} : std::vector<std::string>{sensitivity_file_name});
 }
 
 std::string sweep_text_summary(const experiment& plan, std::span<const parameter_set> points,
-                               std::span<const point_outcomes> outcomes, const std::filesystem::path& directory) {
+                               const sweep_analysis& analysis, const std::filesystem::path& directory) {
     std::string varied;
     for (std::size_t j = 0; j < plan.design.varied.size(); ++j) varied += (j ? ", " : "") + parameter_name(plan, j);
     std::string text = "points: " + std::to_string(points.size()) + " (" + std::string(design_kind_name(plan.design.kind)) +
                        " over " + varied + "), seeds " + format_seed_list(plan.seeds) + "\n";
-    for (const outcome_column& column : {outcome_columns[0], outcome_columns[1]}) {
-        const auto by = [&](const point_outcomes& a, const point_outcomes& b) { return a.*column.field < b.*column.field; };
-        const auto low = std::min_element(outcomes.begin(), outcomes.end(), by);
-        const auto high = std::max_element(outcomes.begin(), outcomes.end(), by);
-        text += std::string(column.name) + " at the last generation: from " + real_text((*low).*column.field) +
-                " (point " + std::to_string(low - outcomes.begin()) + ") to " + real_text((*high).*column.field) +
-                " (point " + std::to_string(high - outcomes.begin()) + ")\n";
+    for (std::size_t j : {std::size_t{0}, std::size_t{1}}) {
+        const outcome_column& column = outcome_columns[j];
+        const outcome_extremes& at = analysis.extremes[j];
+        if (!at.any) continue;
+        text += std::string(column.name) + " at the last generation: from " +
+                real_text(analysis.outcomes[at.lowest].*column.field) + " (point " + std::to_string(at.lowest) +
+                ") to " + real_text(analysis.outcomes[at.highest].*column.field) + " (point " +
+                std::to_string(at.highest) + ")\n";
     }
-    if (plan.design.kind == design_kind::sobol)
-        for (const sobol_index& i : sobol_indices(plan.design, outcomes))
-            if (i.outcome == 0)
-                text += "extinct_fraction, " + parameter_name(plan, i.parameter) + ": first-order " +
-                        three_digits(i.first_order) + " [" + three_digits(i.first_order_low) + ", " +
-                        three_digits(i.first_order_high) + "], total-order " + three_digits(i.total_order) + " [" +
-                        three_digits(i.total_order_low) + ", " + three_digits(i.total_order_high) + "]\n";
+    for (const sobol_index& i : analysis.indices)
+        if (i.outcome == 0)
+            text += "extinct_fraction, " + parameter_name(plan, i.parameter) + ": first-order " +
+                    three_digits(i.first_order) + " [" + three_digits(i.first_order_low) + ", " +
+                    three_digits(i.first_order_high) + "], total-order " + three_digits(i.total_order) + " [" +
+                    three_digits(i.total_order_low) + ", " + three_digits(i.total_order_high) + "]\n";
     std::string files = "points.csv, summary.csv, outcomes.csv";
-    if (has_sensitivity(plan)) files += ", sensitivity.csv";
+    if (has_sensitivity(plan.design.kind)) files += ", sensitivity.csv";
     return text + "written to " + directory.string() + ": " + files + ", sweep.svg\n";
 }
 

@@ -19,21 +19,24 @@
 #include "sweep/point_store.hpp"
 #include "zemrath/outcomes.hpp"
 #include "zemrath/parameters.hpp"
+#include "zemrath/sweep_analysis.hpp"
 
 namespace zemrath::sweep {
 
 // The text of points.csv.
 std::string points_csv(std::span<const parameter_set> points);
 
-// Writes the set into directory; every point must be kept.
+// Writes the set into directory: the summary lines from the store, which
+// must keep every point, everything else from the analysis of the points.
 void write_sweep_files(const std::filesystem::path& directory, const experiment& plan,
-                       std::span<const parameter_set> points, const point_store& store);
+                       std::span<const parameter_set> points, const point_store& store,
+                       const sweep_analysis& analysis);
 
 // The outcomes of every point, read from the store.
 std::vector<point_outcomes> kept_outcomes(const point_store& store, std::size_t points);
 
 // The few lines printed when the files are written.
 std::string sweep_text_summary(const experiment& plan, std::span<const parameter_set> points,
-                               std::span<const point_outcomes> outcomes, const std::filesystem::path& directory);
+                               const sweep_analysis& analysis, const std::filesystem::path& directory);
 
 }  // namespace zemrath::sweep

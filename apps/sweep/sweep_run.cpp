@@ -7,6 +7,7 @@
 #include "sweep/point_record.hpp"
 #include "sweep/sweep_files.hpp"
 #include "zemrath/ensemble.hpp"
+#include "zemrath/ensemble_analysis.hpp"
 #include "zemrath/seed_list.hpp"
 #include "zemrath/version.hpp"
 
@@ -67,7 +68,7 @@ std::size_t run_points(const experiment& plan, std::span<const parameter_set> po
             results::show_status_line(progress_text(done, to_run.size(), done * plan.seeds.size(), elapsed.count()));
         }
         const ensemble_runs runs = run_ensemble(derive_model_parameters(points[point]), plan.seeds, options);
-        keep_point(store, point, point_record_text(summarise_ensemble(runs)));
+        keep_point(store, point, point_record_text(analyse_ensemble(runs)));
         ++done;
     }
     if (settings.show_progress) results::clear_progress_line();

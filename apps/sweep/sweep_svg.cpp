@@ -7,7 +7,7 @@
 #include "results/svg_plot.hpp"
 #include "zemrath/real_text.hpp"
 #include "zemrath/seed_list.hpp"
-#include "zemrath/sensitivity.hpp"
+#include "zemrath/sweep_analysis.hpp"
 
 namespace zemrath::sweep {
 
@@ -194,9 +194,9 @@ std::string heat_map_figure(const experiment& plan, std::span<const parameter_se
 }
 
 std::string tornado_figure(const experiment& plan, std::span<const parameter_set> points,
-                           std::span<const point_outcomes> outcomes) {
+                           std::span<const one_at_a_time_effect> all_effects) {
     std::vector<one_at_a_time_effect> effects;
-    for (const one_at_a_time_effect& e : one_at_a_time_effects(plan.design, outcomes))
+    for (const one_at_a_time_effect& e : all_effects)
         if (e.outcome == 0) effects.push_back(e);
     // The widest effect on top.
     std::stable_sort(effects.begin(), effects.end(), [](const auto& a, const auto& b) {
@@ -233,9 +233,9 @@ std::string tornado_figure(const experiment& plan, std::span<const parameter_set
 }
 
 std::string sobol_figure(const experiment& plan, std::span<const parameter_set> points,
-                         std::span<const point_outcomes> outcomes) {
+                         std::span<const sobol_index> all_indices) {
     std::vector<sobol_index> indices;
-    for (const sobol_index& i : sobol_indices(plan.design, outcomes))
+    for (const sobol_index& i : all_indices)
         if (i.outcome == 0) indices.push_back(i);
     double low = 0, high = 1;
     for (const sobol_index& i : indices)
@@ -297,11 +297,11 @@ std::string scatter_figure(const experiment& plan, std::span<const parameter_set
 
 }  // namespace
 
-std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points,
-                      std::span<const point_outcomes> outcomes) {
+std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points, const sweep_analysis& analysis) {
     const design_kind kind = plan.design.kind;
-    if (kind == design_kind::one_at_a_time) return tornado_figure(plan, points, outcomes);
-    if (kind == design_kind::sobol) return sobol_figure(plan, points, outcomes);
+    const std::span<const point_outcomes> outcomes = analysis.outcomes;
+    if (kind == design_kind::one_at_a_time) return tornado_figure(plan, points, analysis.effects);
+    if (kind == design_kind::sobol) return sobol_figure(plan, points, analysis.indices);
     if (plan.design.varied.size() == 1) return one_parameter_figure(plan, points, outcomes);
     if (kind == design_kind::grid && plan.design.varied.size() == 2) return heat_map_figure(plan, points, outcomes);
     return scatter_figure(plan, points, outcomes);

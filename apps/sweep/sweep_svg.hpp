@@ -9,11 +9,10 @@
 #include <string>
 
 #include "sweep/experiment_file.hpp"
-#include "zemrath/outcomes.hpp"
+#include "zemrath/sweep_analysis.hpp"
 
 namespace zemrath::sweep {
 
-std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points,
-                      std::span<const point_outcomes> outcomes);
+std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points, const sweep_analysis& analysis);
 
 }  // namespace zemrath::sweep

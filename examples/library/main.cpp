@@ -28,9 +28,12 @@ int main() {
                 std::cout << "generation " << row.generation << ": " << row.adults << " adults\n";
         }
 
-        // Every stream at once, and their statistics.
-        const zemrath::ensemble_runs runs = zemrath::run_ensemble(parameters, zemrath::all_seeds());
-        std::cout << zemrath::text_summary(runs, zemrath::summarise_ensemble(runs));
+        // Every stream at once, and what they say together.
+        const zemrath::ensemble_analysis analysis =
+            zemrath::analyse_ensemble(zemrath::run_ensemble(parameters, zemrath::all_seeds()));
+        std::cout << "streams: " << analysis.seeds.size() << ", extinct by generation "
+                  << zemrath::last_generation(analysis) << ": " << analysis.extinct_streams
+                  << ", median adults: " << analysis.outcomes.adults_p50 << "\n";
     } catch (const zemrath::error& failure) {
         std::cerr << "zemrath: " << failure.what() << "\n";
         return 1;

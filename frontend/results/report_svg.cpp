@@ -57,11 +57,6 @@ std::vector<std::string> parameter_items(const parameter_set& answers) {
     return items;
 }
 
-std::size_t streams_with(const std::vector<std::optional<std::int32_t>>& generations) {
-    return static_cast<std::size_t>(std::count_if(generations.begin(), generations.end(),
-                                                  [](const auto& g) { return g.has_value(); }));
-}
-
 }  // namespace
 
 std::vector<std::size_t> sample_streams(std::size_t streams) {
@@ -75,9 +70,9 @@ std::vector<std::size_t> sample_streams(std::size_t streams) {
     return chosen;
 }
 
-std::string report_svg(const ensemble_runs& runs, const ensemble_summary& summary,
+std::string report_svg(const ensemble_runs& runs, const ensemble_analysis& analysis,
                        const parameter_set& answers) {
-    const std::vector<generation_summary>& generations = summary.generations;
+    const std::vector<generation_summary>& generations = analysis.summary.generations;
     const std::vector<std::size_t> samples = sample_streams(runs.seeds.size());
 
     // The adults' axis covers every band and every line drawn.
@@ -99,7 +94,7 @@ std::string report_svg(const ensemble_runs& runs, const ensemble_summary& summar
     const frame extinct{plot_left, plot_right, 492, 612, x_axis, {0, 1, 0.25}};
 
     const std::vector<std::string> caption = caption_lines(parameter_items(answers), caption_width);
-    const std::size_t wrapped = streams_with(summary.first_wrapped_generation);
+    const std::size_t wrapped = analysis.wrapped_streams;
     // Below the caption's heading: its lines, then the line about wrapping.
     const std::size_t lines_below = caption.size() + (wrapped > 0 ? 1 : 0);
     const double page_height = caption_top + caption_line * static_cast<double>(lines_below) + 24;

@@ -8,13 +8,14 @@
 
 #include "results/svg_plot.hpp"
 #include "zemrath/ensemble.hpp"
-#include "zemrath/ensemble_summary.hpp"
+#include "zemrath/ensemble_analysis.hpp"
 #include "zemrath/parameters.hpp"
 
 namespace zemrath::results {
 
-// answers: the parameters as given (carrying capacity not halved).
-std::string report_svg(const ensemble_runs& runs, const ensemble_summary& summary,
+// The single streams drawn come from the runs, everything else from their
+// analysis; answers: the parameters as given (carrying capacity not halved).
+std::string report_svg(const ensemble_runs& runs, const ensemble_analysis& analysis,
                        const parameter_set& answers);
 
 // The streams drawn as single lines: up to five, spread evenly over the

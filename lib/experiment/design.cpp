@@ -161,6 +161,12 @@ std::string_view design_kind_name(design_kind kind) {
     return "grid";
 }
 
+std::optional<design_kind> design_kind_named(std::string_view name) {
+    for (design_kind kind : every_design_kind)
+        if (design_kind_name(kind) == name) return kind;
+    return std::nullopt;
+}
+
 void check_design(const experiment_design& design) {
     if (design.varied.empty()) throw error(error_code::bad_value, "no parameter is varied");
     for (std::size_t j = 0; j < design.varied.size(); ++j) {

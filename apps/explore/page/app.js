@@ -205,11 +205,11 @@ function markStale(stale) {
 
 // ---- Showing a result.
 
-// The line of the text summary about extinction, as zemrath-ensemble words it.
+// The share of streams extinct by the last generation, as the text summary
+// words it: one decimal of a percent.
 function extinction(result) {
-  const line = /^extinct by generation (\d+): (\d+) of (\d+) streams \(([^)]*)\)/m.exec(result.text);
-  if (!line) return null;
-  return { generation: line[1], streams: line[2], of: line[3], share: line[4] };
+  const share = (100 * result.extinct_streams) / result.streams;
+  return { streams: result.extinct_streams, of: result.streams, share: `${share.toFixed(1)}%` };
 }
 
 function show(query, body) {
@@ -234,8 +234,8 @@ function showHeadline() {
   const extinct = extinction(result);
   const last = result.summary[result.summary.length - 1];
   byId('extinct-label').textContent = `Extinct by generation ${last.generation}`;
-  byId('extinct-share').textContent = extinct ? extinct.share : '\u2013';
-  byId('extinct-detail').textContent = extinct ? `${extinct.streams} of ${extinct.of} streams` : '';
+  byId('extinct-share').textContent = extinct.share;
+  byId('extinct-detail').textContent = `${extinct.streams} of ${extinct.of} streams`;
   byId('median-label').textContent = `Adults in generation ${last.generation}`;
   byId('median-adults').textContent = formatCount(last.adults_p50);
   byId('median-detail').textContent = `median; 90% between ${formatCount(last.adults_p5)} and ${formatCount(last.adults_p95)}`;
@@ -244,7 +244,7 @@ function showHeadline() {
   if (page.baseline) {
     const pinned = extinction(page.baseline);
     const pinnedLast = page.baseline.summary[page.baseline.summary.length - 1];
-    byId('baseline-share').textContent = pinned ? pinned.share : '\u2013';
+    byId('baseline-share').textContent = pinned.share;
     byId('baseline-detail').textContent =
       `extinct by generation ${pinnedLast.generation}; median adults ${formatCount(pinnedLast.adults_p50)}`;
     byId('baseline-changes').textContent = baselineDifferences();

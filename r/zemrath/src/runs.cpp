@@ -8,9 +8,9 @@
 #include "interrupts.hpp"
 #include "parameters.hpp"
 #include "zemrath/ensemble.hpp"
-#include "zemrath/ensemble_summary.hpp"
+#include "text/ensemble_text.hpp"
+#include "zemrath/ensemble_analysis.hpp"
 #include "zemrath/stream.hpp"
-#include "zemrath/text_summary.hpp"
 
 // The rows of one stream, as output.txt holds them after a run seeded with
 // `seed`, its long counts on up to `threads` threads.
@@ -36,11 +36,11 @@ Rcpp::List cpp_run_ensemble(const Rcpp::List& parameters, const std::vector<int>
         const zemrath::ensemble_options options = interruptible_options(threads);
         const zemrath::ensemble_runs runs =
             zemrath::run_ensemble(zemrath::derive_model_parameters(answers), seeds, options);
-        const zemrath::ensemble_summary summary = zemrath::summarise_ensemble(runs);
+        const zemrath::ensemble_analysis analysis = zemrath::analyse_ensemble(runs);
         // Each frame is protected while the next one is made.
         const Rcpp::RObject runs_table = runs_frame(runs);
-        const Rcpp::RObject summary_table = summary_frame(summary);
+        const Rcpp::RObject summary_table = summary_frame(analysis.summary);
         return Rcpp::List::create(Rcpp::Named("runs") = runs_table, Rcpp::Named("summary") = summary_table,
-                                  Rcpp::Named("text") = zemrath::text_summary(runs, summary));
+                                  Rcpp::Named("text") = zemrath::text::ensemble_summary_text(analysis));
     });
 }

@@ -4,6 +4,7 @@
 #include <Rcpp.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,19 +15,14 @@
 #include "parameters.hpp"
 #include "zemrath/design.hpp"
 #include "zemrath/ensemble.hpp"
-#include "zemrath/ensemble_summary.hpp"
+#include "zemrath/ensemble_analysis.hpp"
 #include "zemrath/outcomes.hpp"
-#include "zemrath/sensitivity.hpp"
+#include "zemrath/sweep_analysis.hpp"
 
 namespace {
 
-constexpr std::array<zemrath::design_kind, 4> design_kinds = {
-    zemrath::design_kind::grid, zemrath::design_kind::one_at_a_time, zemrath::design_kind::latin_hypercube,
-    zemrath::design_kind::sobol};
-
 zemrath::design_kind kind_named(const std::string& name) {
-    for (zemrath::design_kind kind : design_kinds)
-        if (zemrath::design_kind_name(kind) == name) return kind;
+    if (const std::optional<zemrath::design_kind> kind = zemrath::design_kind_named(name)) return *kind;
     throw zemrath::error(zemrath::error_code::bad_value, "no design is called " + name);
 }
 
@@ -96,7 +92,7 @@ SEXP per_parameter_and_outcome(const zemrath::experiment_design& design, const s
 // [[Rcpp::export(rng = false)]]
 std::vector<std::string> cpp_design_kinds() {
     std::vector<std::string> names;
-    for (zemrath::design_kind kind : design_kinds) names.emplace_back(zemrath::design_kind_name(kind));
+    for (zemrath::design_kind kind : zemrath::every_design_kind) names.emplace_back(zemrath::design_kind_name(kind));
     return names;
 }
 
@@ -134,9 +130,9 @@ Rcpp::List cpp_point_result(const Rcpp::List& parameters, const std::vector<int>
     const zemrath::parameter_set answers = parameters_from_r(parameters);
     return core_entry([&] {
         const zemrath::ensemble_options options = interruptible_options(threads);
-        const zemrath::ensemble_summary summary =
-            zemrath::summarise_ensemble(zemrath::run_ensemble(zemrath::derive_model_parameters(answers), seeds, options));
-        const zemrath::point_outcomes outcomes = zemrath::outcomes_of(summary);
+        const zemrath::ensemble_analysis analysis =
+            zemrath::analyse_ensemble(zemrath::run_ensemble(zemrath::derive_model_parameters(answers), seeds, options));
+        const zemrath::point_outcomes& outcomes = analysis.outcomes;
         Rcpp::NumericVector values(zemrath::outcome_columns.size());
         Rcpp::CharacterVector names(zemrath::outcome_columns.size());
         for (std::size_t j = 0; j < zemrath::outcome_columns.size(); ++j) {
@@ -144,7 +140,7 @@ Rcpp::List cpp_point_result(const Rcpp::List& parameters, const std::vector<int>
             names[j] = std::string(zemrath::outcome_columns[j].name);
         }
         values.attr("names") = names;
-        const Rcpp::RObject summary_table = summary_frame(summary);
+        const Rcpp::RObject summary_table = summary_frame(analysis.summary);
         return Rcpp::List::create(Rcpp::Named("summary") = summary_table, Rcpp::Named("outcomes") = values);
     });
 }
@@ -164,16 +160,16 @@ SEXP cpp_sensitivity(const Rcpp::List& base, const Rcpp::List& vary, const std::
     }
     return core_entry([&]() -> SEXP {
         const zemrath::experiment_design design = design_from_r(base, vary, kind, samples, sample_seed);
+        const zemrath::sweep_analysis analysis = zemrath::analyse_sweep(design, points);
         using effect = zemrath::one_at_a_time_effect;
         using index = zemrath::sobol_index;
         if (design.kind == zemrath::design_kind::one_at_a_time)
             return per_parameter_and_outcome<effect, 5>(
-                design, zemrath::one_at_a_time_effects(design, points),
-                {"low_value", "high_value", "at_base", "at_low", "at_high"},
+                design, analysis.effects, {"low_value", "high_value", "at_base", "at_low", "at_high"},
                 {&effect::low_value, &effect::high_value, &effect::at_base, &effect::at_low, &effect::at_high});
         if (design.kind == zemrath::design_kind::sobol)
             return per_parameter_and_outcome<index, 6>(
-                design, zemrath::sobol_indices(design, points),
+                design, analysis.indices,
                 {"first_order", "first_order_low", "first_order_high", "total_order", "total_order_low",
                  "total_order_high"},
                 {&index::first_order, &index::first_order_low, &index::first_order_high, &index::total_order,

@@ -4,8 +4,10 @@
 // points in the same order everywhere.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -20,8 +22,12 @@ enum class design_kind {
     sobol,            // a Saltelli design for first- and total-order variance-based indices
 };
 
-// "grid", "one-at-a-time", "latin-hypercube", "sobol".
+inline constexpr std::array<design_kind, 4> every_design_kind = {design_kind::grid, design_kind::one_at_a_time,
+                                                                 design_kind::latin_hypercube, design_kind::sobol};
+
+// "grid", "one-at-a-time", "latin-hypercube", "sobol", and back.
 std::string_view design_kind_name(design_kind kind);
+std::optional<design_kind> design_kind_named(std::string_view name);
 
 enum class value_scale { linear, log };
 

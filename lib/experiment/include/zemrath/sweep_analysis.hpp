@@ -1,0 +1,41 @@
+// What an experiment's points say together, computed once from their
+// outcomes: where each outcome is lowest and highest, and the sensitivity of
+// the outcomes to the varied parameters for the designs that measure it.
+// The sweep tool's files, figure and printed lines and the R package's
+// tables all show this one analysis (beside the design's points, which
+// design_points gives).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "zemrath/design.hpp"
+#include "zemrath/outcomes.hpp"
+#include "zemrath/sensitivity.hpp"
+
+namespace zemrath {
+
+// The points at which an outcome is lowest and highest (the first such
+// point). Missing values (not a number) take no part.
+struct outcome_extremes {
+    std::size_t lowest = 0;
+    std::size_t highest = 0;
+    bool any = false;  // false when the outcome is missing at every point
+};
+
+struct sweep_analysis {
+    std::vector<point_outcomes> outcomes;  // one per point of the design, in design order
+    std::array<outcome_extremes, outcome_columns.size()> extremes;  // in the order of outcome_columns
+    std::vector<one_at_a_time_effect> effects;  // one-at-a-time designs only
+    std::vector<sobol_index> indices;           // Sobol designs only
+};
+
+// Whether the design's kind measures sensitivity (one at a time, Sobol).
+bool has_sensitivity(design_kind kind);
+
+// The analysis of the outcomes of the design's points, one per point in
+// design order (bad_value when a sensitivity measure finds another count).
+sweep_analysis analyse_sweep(const experiment_design& design, std::vector<point_outcomes> outcomes);
+
+}  // namespace zemrath
