@@ -8,6 +8,7 @@
 
 #include "zemrath/design.hpp"
 #include "zemrath/sensitivity.hpp"
+#include "zemrath/sweep_analysis.hpp"
 
 namespace zemrath {
 namespace {
@@ -221,6 +222,45 @@ TEST(Sensitivity, OneAtATimeEffectsTakeTheLowestAndHighestValues) {
     EXPECT_DOUBLE_EQ(fecundity.at_low, 0.5 + 20);
     EXPECT_DOUBLE_EQ(fecundity.at_high, 0.5 + 30);
     EXPECT_THROW(one_at_a_time_effects(design, std::span(outcomes).first(3)), error);
+}
+
+TEST(SweepAnalysis, ExtremesSkipMissingValuesAndSensitivityFollowsTheDesign) {
+    const experiment_design design = design_of(
+        design_kind::one_at_a_time, {listed(adult_survival, {0.7, 0.1, 0.4}), listed(8 /* fecundity_rate */, {2, 3})});
+    std::vector<point_outcomes> outcomes = outcomes_by(design_points(design), [](double x1, double x2) { return x1 + 10 * x2; });
+    // Points: base (0.5), 0.7, 0.1, 0.4 (fecundity 0), then fecundity 2 and 3.
+    outcomes[3].median_extinction_generation = 12;
+    outcomes[1].median_extinction_generation = 4;
+    const sweep_analysis a = analyse_sweep(design, outcomes);
+    EXPECT_EQ(a.outcomes.size(), outcomes.size());
+    const outcome_extremes& extinct = a.extremes[0];
+    EXPECT_TRUE(extinct.any);
+    EXPECT_EQ(extinct.lowest, 2u);   // 0.1
+    EXPECT_EQ(extinct.highest, 5u);  // 0.5 + 30
+    const outcome_extremes& mean = a.extremes[1];  // 7 everywhere: the first point is both
+    EXPECT_EQ(mean.lowest, 0u);
+    EXPECT_EQ(mean.highest, 0u);
+    const outcome_extremes& median = a.extremes[5];  // missing but at points 1 and 3
+    EXPECT_TRUE(median.any);
+    EXPECT_EQ(median.lowest, 1u);
+    EXPECT_EQ(median.highest, 3u);
+    const std::vector<point_outcomes> none_died = outcomes_by(design_points(design), [](double, double) { return 0.0; });
+    EXPECT_FALSE(analyse_sweep(design, none_died).extremes[5].any);  // missing at every point
+    EXPECT_EQ(a.effects.size(), one_at_a_time_effects(design, outcomes).size());
+    EXPECT_TRUE(a.indices.empty());
+    EXPECT_THROW(analyse_sweep(design, std::vector<point_outcomes>(3)), error);
+
+    const experiment_design grid = design_of(design_kind::grid, {listed(adult_survival, {0.1, 0.2})});
+    const sweep_analysis g = analyse_sweep(grid, std::vector<point_outcomes>(2));
+    EXPECT_TRUE(g.effects.empty() && g.indices.empty());
+    EXPECT_FALSE(has_sensitivity(design_kind::grid));
+    EXPECT_TRUE(has_sensitivity(design_kind::sobol));
+}
+
+TEST(Design, KindsByName) {
+    for (design_kind kind : every_design_kind) EXPECT_EQ(design_kind_named(design_kind_name(kind)), kind);
+    EXPECT_FALSE(design_kind_named("Grid").has_value());
+    EXPECT_FALSE(design_kind_named("").has_value());
 }
 
 }  // namespace
