@@ -20,7 +20,7 @@ constexpr std::string_view program_name = "zemrath-ensemble";
 
 std::string parameter_help(std::size_t index) {
     return std::string(cli::bare_prompt(answer_fields[index].prompt)) + " [answer " +
-           std::to_string(index + 1) + "]: " + std::string(cli::parameter_notes[index]);
+           std::to_string(index + 1) + "]: " + std::string(answer_fields[index].meaning);
 }
 
 constexpr std::string_view footer =

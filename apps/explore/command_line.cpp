@@ -2,8 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <array>
-
 #include "cli/option_checks.hpp"
 #include "cli/parameter_options.hpp"
 #include "cli/parse_arguments.hpp"
@@ -14,9 +12,6 @@ namespace zemrath::explore {
 namespace {
 
 constexpr std::string_view program_name = "zemrath-explore";
-
-constexpr std::array<std::string_view, answer_fields.size()> example_texts = {
-    "0.013", "0.8", "0.5", "400", "2", "0.5", "0.1", "4", "1", "50"};
 
 constexpr std::string_view footer =
     "Open the printed address in a browser: the page shows the ten parameters, and a moment\n"
@@ -49,7 +44,7 @@ std::optional<std::string> read_start(const std::string& path, partial_answers& 
 
 partial_answers example_answers() {
     partial_answers answers;
-    for (std::size_t i = 0; i < example_texts.size(); ++i) read_answer_text(example_texts[i], i, answers);
+    for (std::size_t i = 0; i < answer_fields.size(); ++i) read_answer_text(answer_fields[i].example, i, answers);
     return answers;
 }
 

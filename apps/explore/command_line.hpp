@@ -18,8 +18,8 @@ struct explore_request {
 
 using command_line_outcome = cli::parsed_command_line<explore_request>;
 
-// The example the page starts from without --answers: the README's
-// scenario, about a third of whose streams die out within 100 generations.
+// The example the page starts from without --answers: the example values of
+// the parameter table, the README's scenario.
 partial_answers example_answers();
 
 // Reads the command line; a usage error comes back as one line naming the

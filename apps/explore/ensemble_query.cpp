@@ -51,8 +51,7 @@ named_texts sort_fields(const query_fields& fields) {
     for (const auto& [name, text] : fields) {
         std::optional<std::string>* slot = nullptr;
         if (name == seeds_field) slot = &sorted.seeds;
-        for (std::size_t i = 0; i < answer_fields.size(); ++i)
-            if (cli::parameter_option_name(i) == "--" + name) slot = &sorted.parameters[i];
+        if (const std::size_t i = answer_key_index(name); i < answer_fields.size()) slot = &sorted.parameters[i];
         if (slot == nullptr) refuse(cli::unknown_option_message("--" + name, known_options()));
         if (*slot) refuse("--" + name + " is given twice");
         *slot = text;

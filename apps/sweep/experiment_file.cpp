@@ -59,8 +59,7 @@ std::vector<std::string> parameter_keys() {
 }
 
 std::size_t parameter_named(const location& at, std::string_view name) {
-    for (std::size_t i = 0; i < answer_fields.size(); ++i)
-        if (parameter_key(i) == name) return i;
+    if (const std::size_t i = answer_key_index(name); i < answer_fields.size()) return i;
     std::string reason = "no parameter of that name";
     if (const auto closest = cli::closest_name(name, parameter_keys())) reason += " (did you mean " + *closest + "?)";
     fail(at, reason);
@@ -254,9 +253,7 @@ const toml::table* table_at(const std::string& file, const toml::table& root, co
 
 }  // namespace
 
-std::string parameter_key(std::size_t answer) {
-    return cli::parameter_option_name(answer).substr(2);  // the option without its dashes
-}
+std::string parameter_key(std::size_t answer) { return std::string(answer_fields[answer].key); }
 
 experiment parse_experiment(std::string_view text, const std::string& name,
                             const std::function<std::string(const std::string& path)>& load_answers) {

@@ -1,13 +1,9 @@
 #include "cli/parameter_options.hpp"
 
-#include <algorithm>
-
 namespace zemrath::cli {
 
 std::string parameter_option_name(std::size_t answer_index) {
-    std::string name = "--" + std::string(answer_fields[answer_index].name);
-    std::replace(name.begin(), name.end(), '_', '-');
-    return name;
+    return "--" + std::string(answer_fields[answer_index].key);
 }
 
 std::string_view bare_prompt(std::string_view prompt) {

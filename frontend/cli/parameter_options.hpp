@@ -4,7 +4,6 @@
 // every tool says the same thing about the same mistake.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -15,21 +14,7 @@
 
 namespace zemrath::cli {
 
-// What each answer means and its unit, beside the prompt's own words.
-inline constexpr std::array<std::string_view, answer_fields.size()> parameter_notes = {
-    "probability, 0 to 1",
-    "probability, 0 to 1",
-    "probability per year, 0 to 1",
-    "individuals; the model uses half of it",
-    "r in W(i) = r W(i-1) / (1 + a W(i-1))",
-    "a in the same equation",
-    "W(0), in the weight unit of Eq. (3)",
-    "years: the number of adult age classes",
-    "f: eggs per adult = round(f x 0.5 x 564.86 x W^0.73)",
-    "number of yearly generations",
-};
-
-// The option that sets a parameter: "--" and its field name with dashes
+// The option that sets a parameter: "--" and its key
 // ("--embryo-larval-survival").
 std::string parameter_option_name(std::size_t answer_index);
 

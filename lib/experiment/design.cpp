@@ -204,17 +204,4 @@ std::vector<parameter_set> design_points(const experiment_design& design) {
     });
 }
 
-double answer_value(const parameter_set& answers, std::size_t answer) {
-    const answer_field& field = answer_fields.at(answer);
-    return field.real != nullptr ? answers.*field.real : static_cast<double>(answers.*field.integer);
-}
-
-void set_answer_value(parameter_set& answers, std::size_t answer, double value) {
-    const answer_field& field = answer_fields.at(answer);
-    if (field.real != nullptr)
-        answers.*field.real = value;
-    else
-        answers.*field.integer = static_cast<std::int32_t>(std::round(value));
-}
-
 }  // namespace zemrath

@@ -1,5 +1,7 @@
 #include "zemrath/parameters.hpp"
 
+#include <cmath>
+
 #include "base/library_call.hpp"
 
 namespace zemrath {
@@ -32,6 +34,32 @@ std::size_t answer_index(std::string_view name) {
     std::size_t i = 0;
     while (i < answer_fields.size() && answer_fields[i].name != name) ++i;
     return i;
+}
+
+std::size_t answer_key_index(std::string_view key) {
+    std::size_t i = 0;
+    while (i < answer_fields.size() && answer_fields[i].key != key) ++i;
+    return i;
+}
+
+double answer_value(const parameter_set& answers, std::size_t answer) {
+    const answer_field& field = answer_fields.at(answer);
+    return field.real != nullptr ? answers.*field.real : static_cast<double>(answers.*field.integer);
+}
+
+void set_answer_value(parameter_set& answers, std::size_t answer, double value) {
+    const answer_field& field = answer_fields.at(answer);
+    if (field.real != nullptr)
+        answers.*field.real = value;
+    else
+        answers.*field.integer = static_cast<std::int32_t>(std::round(value));
+}
+
+bool is_sensible(const answer_field& field, double value) {
+    const sensible_range& r = field.sensible;
+    const bool above_low = r.low_included ? value >= r.low : value > r.low;
+    const bool below_high = r.high_included ? value <= r.high : value < r.high;
+    return std::isfinite(value) && above_low && below_high;
 }
 
 }  // namespace zemrath

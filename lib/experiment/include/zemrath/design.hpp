@@ -71,11 +71,4 @@ std::vector<double> parameter_values(const varied_parameter& parameter);
 // column from B). Checks the design first.
 std::vector<parameter_set> design_points(const experiment_design& design);
 
-// The value of answer field `answer` in a parameter set, as a real.
-double answer_value(const parameter_set& answers, std::size_t answer);
-
-// Sets answer field `answer` to value (rounded to the nearest whole number,
-// halves away from zero, for an integer answer).
-void set_answer_value(parameter_set& answers, std::size_t answer, double value);
-
 }  // namespace zemrath
