@@ -73,7 +73,7 @@ TEST(CommandLine, EveryParameterAsAnOption) {
     EXPECT_EQ(p.generations, 50);
     EXPECT_EQ(outcome.request.out_directory, "results");
     EXPECT_EQ(outcome.request.seeds.size(), 1000u);
-    EXPECT_EQ(outcome.request.threads, 0);  // every core
+    EXPECT_EQ(outcome.settings.threads, 0);  // every core
     EXPECT_TRUE(outcome.request.write_runs);
     EXPECT_FALSE(outcome.request.quiet);
 }
@@ -95,7 +95,7 @@ TEST(CommandLine, AnswersFileAsTypedAtThePromptsWithOptionsOverIt) {
     EXPECT_EQ(p.carrying_capacity, 1000);
     EXPECT_EQ(p.generations, 7);
     EXPECT_EQ(outcome.request.seeds, (std::vector<std::int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 500}));
-    EXPECT_EQ(outcome.request.threads, 3);
+    EXPECT_EQ(outcome.settings.threads, 3);
     EXPECT_FALSE(outcome.request.write_runs);
     EXPECT_TRUE(outcome.request.quiet);
 }

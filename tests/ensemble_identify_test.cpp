@@ -106,8 +106,9 @@ TEST(Identify, FilesThatAreNoResultsFiles) {
         EXPECT_EQ(result.standard_error,
                   "zemrath-ensemble: " + file.string() + " is not a results file of zemrath: " + reason + "\n");
     }
+    // A file that cannot be read is input that cannot be read, as for every tool.
     const auto missing = identify(dense_answers, "/nonexistent/output.txt");
-    EXPECT_EQ(missing.exit_status, 1);
+    EXPECT_EQ(missing.exit_status, 2);
     EXPECT_NE(missing.standard_error.find("cannot read /nonexistent/output.txt"), std::string::npos);
 }
 

@@ -5,6 +5,10 @@
 // older one instead of waiting behind it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <map>
+
 #include <httplib.h>
 
 #include <cstdio>
@@ -93,6 +97,11 @@ std::string json_body(const parameter_list& parameters, const std::string& seeds
 
 std::string error_of(const httplib::Result& result) {
     return nlohmann::json::parse(result->body).at("error").get<std::string>();
+}
+
+// The field a refusal is about, empty when it names none.
+std::string field_of(const httplib::Result& result) {
+    return nlohmann::json::parse(result->body).value("field", "");
 }
 
 // What zemrath-ensemble writes and prints for these parameters and seeds.
@@ -189,6 +198,31 @@ TEST(ExploreApi, EnsembleAnswerHoldsTheSummaryTableAndText) {
     }
     EXPECT_EQ(row, summary.size());
     EXPECT_EQ(row, 51u);
+
+    // The outcomes, against a plain reading of runs.csv: the first generation
+    // without adults of every stream that died out.
+    std::map<int, int> died;  // seed -> generation
+    std::istringstream runs(expected.runs);
+    std::getline(runs, header);
+    for (std::string line; std::getline(runs, line);) {
+        int seed = 0, generation = 0, embryos = 0, larvae = 0, adults = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%d,%d,%d,%d,%d", &seed, &generation, &embryos, &larvae, &adults), 5);
+        if (adults == 0 && generation > 0 && !died.contains(seed)) died[seed] = generation;
+    }
+    std::vector<int> generations;
+    for (const auto& [seed, generation] : died) generations.push_back(generation);
+    std::sort(generations.begin(), generations.end());
+    ASSERT_FALSE(generations.empty());
+    const std::size_t n = generations.size();
+    const double median = n % 2 ? generations[n / 2] : (generations[n / 2 - 1] + generations[n / 2]) / 2.0;
+    const nlohmann::json& outcomes = answer.at("outcomes");
+    EXPECT_EQ(answer.at("extinct_streams"), died.size());
+    EXPECT_EQ(outcomes.at("extinct_fraction").get<double>(), static_cast<double>(died.size()) / 222);
+    EXPECT_EQ(outcomes.at("median_extinction_generation").get<double>(), median);
+    EXPECT_EQ(outcomes.at("adults_p50"), summary.back().at("adults_p50"));
+    EXPECT_EQ(outcomes.at("wrapped_fraction"), 0);
+    EXPECT_EQ(answer.at("wrapped_streams"), 0);
+    EXPECT_TRUE(answer.at("first_wrapped_generation").is_null());
 }
 
 // A bad parameter is refused with the words zemrath-ensemble uses for it.
@@ -208,13 +242,21 @@ TEST(ExploreApi, BadParametersWordedAsTheEnsembleToolWordsThem) {
         ASSERT_TRUE(result);
         EXPECT_EQ(result->status, 400);
         EXPECT_EQ("zemrath-ensemble: " + error_of(result) + "\n", tool.standard_error);
+        // The page marks the field from the answer, not from the words.
+        EXPECT_EQ(field_of(result), parameters[c.index].first);
     }
+    parameter_list missing = parameters_of(readme_example.answers);
+    missing.erase(missing.begin() + 3);
+    const auto without = client.Post("/api/ensemble", json_body(missing, "0-9"), "application/json");
+    ASSERT_TRUE(without);
+    EXPECT_EQ(field_of(without), "carrying-capacity");
     const ensemble_files tool = run_ensemble_tool(parameters_of(readme_example.answers), "7-3");
     const auto result = client.Get("/api/summary.csv?" + query_string(parameters_of(readme_example.answers)) +
                                    "&seeds=7-3");
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 400);
     EXPECT_EQ("zemrath-ensemble: " + error_of(result) + "\n", tool.standard_error);
+    EXPECT_EQ(field_of(result), "seeds");
 }
 
 TEST(ExploreApi, RefusesWhatItMustRefuse) {

@@ -83,7 +83,7 @@ TEST(ExploreProgram, StartsFromTheAnswersFileAndStopsCleanlyOnASignal) {
         }
         ::kill(started.pid, c.signal);
         const runner::program_result result = runner::finish_program(started);
-        EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+        EXPECT_EQ(result.exit_status, 128 + c.signal) << result.standard_error;  // as every tool a signal stops
         EXPECT_NE(result.standard_output.find("zemrath-explore: open http://127.0.0.1:" + std::to_string(port) + "/"),
                   std::string::npos)
             << result.standard_output;
@@ -112,7 +112,7 @@ TEST(ExploreProgram, WarnsWhenListeningBeyondThisMachine) {
     EXPECT_EQ(rebound->status, 403);
     ::kill(started.pid, SIGTERM);
     const runner::program_result result = runner::finish_program(started);
-    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.exit_status, 128 + SIGTERM);
     EXPECT_NE(result.standard_error.find("zemrath-explore: warning: listening on 0.0.0.0, not only on this machine"),
               std::string::npos)
         << result.standard_error;

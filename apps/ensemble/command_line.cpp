@@ -8,9 +8,9 @@
 #include "cli/option_checks.hpp"
 #include "cli/parameter_options.hpp"
 #include "cli/parse_arguments.hpp"
+#include "cli/tool_shell.hpp"
 #include "zemrath/answer_reader.hpp"
 #include "zemrath/seed_list.hpp"
-#include "zemrath/version.hpp"
 
 namespace zemrath::ensemble {
 
@@ -39,53 +39,42 @@ constexpr std::string_view footer =
     "summary goes to standard output.\n"
     "\n"
     "--identify FILE reads an output.txt written by zemrath and names the seeds whose stream\n"
-    "gives its rows with these answers; it writes nothing.\n"
-    "\n"
-    "Exit status: 0 done (or seeds found); 2 usage error, or --identify FILE is not a results\n"
-    "file (nothing written); 1 the runs or the files failed, or no stream gives the file's rows;\n"
-    "130, 143, 129 interrupted by SIGINT, SIGTERM, SIGHUP (the earlier files left as they were).";
-
-command_line_outcome usage_error(const std::string& message) {
-    return cli::usage_error<ensemble_request>(program_name, message);
-}
-
-// A usage error found at this argument position; the earliest is reported.
-struct usage_problem {
-    int position = 0;
-    std::string message;
-};
+    "gives its rows with these answers; it writes nothing, and ends with status 1 when no\n"
+    "stream gives them. An interrupted run leaves the earlier files as they were.";
 
 // The answers file first, then each option over it; every answer must be
 // given by one of them.
-std::optional<usage_problem> gather_parameters(int argc, const char* const* argv, const CLI::Option* answers_option,
-                                               const std::string& answers_path,
-                                               const std::vector<CLI::Option*>& options,
-                                               const std::array<std::string, answer_fields.size()>& texts,
-                                               ensemble_request& request) {
+void gather_parameters(cli::command_arguments& line, const CLI::Option* answers_option, const std::string& answers_path,
+                       const std::vector<CLI::Option*>& options,
+                       const std::array<std::string, answer_fields.size()>& texts, ensemble_request& request) {
     partial_answers partial;
     try {
         if (answers_option->count() > 0) partial = read_answers_file(answers_path);
     } catch (const error& failure) {
-        return usage_problem{cli::option_position(argc, argv, "--answers"), failure.what()};
+        cli::note_option_problem(line, "--answers", failure.what());
+        return;
     }
-    std::optional<usage_problem> first;
+    bool unreadable = false;
     for (std::size_t i = 0; i < options.size(); ++i) {
         if (options[i]->count() == 0) continue;
         if (auto message = cli::read_parameter_text(texts[i], i, partial)) {
-            const usage_problem problem{cli::option_position(argc, argv, parameter_option_name(i)), *message};
-            if (!first || problem.position < first->position) first = problem;
+            cli::note_option_problem(line, parameter_option_name(i), *message);
+            unreadable = true;
         }
     }
-    if (first) return first;
+    if (unreadable) return;
     const std::string missing = cli::missing_parameters(partial);
     if (!missing.empty()) {
         const bool one = std::count(partial.given.begin(), partial.given.end(), false) == 1;
-        return usage_problem{argc, missing + (one ? " (give it as an option or in --answers FILE)"
-                                                  : " (give them as options or in --answers FILE)")};
+        const std::size_t first = static_cast<std::size_t>(std::find(partial.given.begin(), partial.given.end(), false) -
+                                                           partial.given.begin());
+        cli::note_missing(line, parameter_option_name(first),
+                          missing + (one ? " (give it as an option or in --answers FILE)"
+                                         : " (give them as options or in --answers FILE)"));
+        return;
     }
     request.parameters = partial.values;
     request.answer_texts = partial.texts;
-    return std::nullopt;
 }
 
 }  // namespace
@@ -93,10 +82,8 @@ std::optional<usage_problem> gather_parameters(int argc, const char* const* argv
 command_line_outcome parse_command_line(int argc, const char* const* argv) {
     CLI::App app{
         "Runs every random stream of zemrath (or a chosen few) for one set of answers and\n"
-        "reports the distribution of embryos, larvae and adults per generation.",
-        std::string(program_name)};
-    app.footer(std::string(footer));
-    app.set_version_flag("--version", std::string(program_name) + " " + std::string(zemrath::version));
+        "reports the distribution of embryos, larvae and adults per generation."};
+    cli::describe_tool(app, program_name, footer);
     // Unknown arguments are collected and reported here, before any missing
     // option, so that a mistyped option is named as such.
     app.allow_extras();
@@ -119,9 +106,7 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
                    "(default: all 1000)")
         ->type_name("LIST");
     std::string threads_text;
-    const CLI::Option* threads_option =
-        app.add_option("--threads", threads_text, "Streams run at once, 1 to 1024 (default: every core)")
-            ->type_name("N");
+    const CLI::Option* threads_option = cli::add_threads_option(app, threads_text, "Streams run");
     std::string out_directory;
     const CLI::Option* out_option =
         app.add_option("--out", out_directory, "Directory for the results, created if missing")->type_name("DIR");
@@ -138,53 +123,38 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
 
     if (auto stop = cli::parse_arguments<ensemble_request>(app, argc, argv, program_name)) return *stop;
 
-    if (auto leftover = cli::leftover_argument(app, " (every value follows its option)")) return usage_error(*leftover);
+    if (auto leftover = cli::leftover_argument(app, " (every value follows its option)"))
+        return cli::usage_error<ensemble_request>(program_name, *leftover);
 
-    command_line_outcome outcome;
-    ensemble_request& request = outcome.request;
-    std::vector<usage_problem> problems;
-    const auto note = [&](std::string_view option, std::string message) {
-        problems.push_back({cli::option_position(argc, argv, option), std::move(message)});
-    };
-    if (auto problem = gather_parameters(argc, argv, answers_option, answers_path, options, texts, request))
-        problems.push_back(*problem);
+    cli::command_arguments line{argc, argv, {}};
+    ensemble_request request;
+    const cli::tool_settings settings = cli::read_tool_settings(line, threads_option, threads_text);
+    gather_parameters(line, answers_option, answers_path, options, texts, request);
     request.seeds = all_seeds();
     if (seeds_option->count() > 0) {
         std::string reason;
         if (auto seeds = parse_seed_list(seeds_text, reason))
             request.seeds = std::move(*seeds);
         else
-            note("--seeds", "--seeds: " + reason);
-    }
-    if (threads_option->count() > 0) {
-        std::string reason;
-        if (auto threads = cli::whole_number_in_range(threads_text, 1, 1024, reason))
-            request.threads = *threads;
-        else
-            note("--threads", "--threads: " + reason);
+            cli::note_option_problem(line, "--seeds", "--seeds: " + reason);
     }
     if (identify_option->count() > 0) {
-        if (out_option->count() > 0) note("--out", "--out does not go with --identify, which writes nothing");
-        if (no_runs_option->count() > 0) note("--no-runs", "--no-runs does not go with --identify, which writes nothing");
-        if (identify_path.empty()) note("--identify", "--identify: the file name is empty");
+        if (out_option->count() > 0)
+            cli::note_option_problem(line, "--out", "--out does not go with --identify, which writes nothing");
+        if (no_runs_option->count() > 0)
+            cli::note_option_problem(line, "--no-runs", "--no-runs does not go with --identify, which writes nothing");
+        if (identify_path.empty()) cli::note_option_problem(line, "--identify", "--identify: the file name is empty");
     } else if (out_option->count() == 0) {
-        problems.push_back({argc, "--out is required (the directory for the results)"});
+        cli::note_missing(line, "--out", "--out is required (the directory for the results)");
     } else if (out_directory.empty()) {
-        note("--out", "--out: the directory name is empty");
-    }
-    if (!problems.empty()) {
-        const auto first = std::min_element(problems.begin(), problems.end(),
-                                            [](const usage_problem& a, const usage_problem& b) {
-                                                return a.position < b.position;
-                                            });
-        return usage_error(first->message);
+        cli::note_option_problem(line, "--out", "--out: the directory name is empty");
     }
     request.out_directory = out_directory;
     request.identify = identify_path;
     request.write_runs = !no_runs;
     request.quiet = quiet;
     request.command.assign(argv, argv + argc);
-    return outcome;
+    return cli::read_outcome(program_name, line, std::move(request), settings);
 }
 
 }  // namespace zemrath::ensemble

@@ -19,7 +19,6 @@ struct ensemble_request {
     parameter_set parameters;      // as answered: carrying_capacity not yet halved
     std::array<std::string, answer_fields.size()> answer_texts;  // each answer as it was given
     std::vector<std::int32_t> seeds;  // ascending, distinct, 0 to 999
-    int threads = 0;               // 0: every core
     std::filesystem::path out_directory;
     bool write_runs = true;        // false: no runs.csv (and an earlier one goes)
     bool quiet = false;            // no progress on standard error
@@ -33,10 +32,12 @@ using command_line_outcome = cli::parsed_command_line<ensemble_request>;
 // names it.
 using cli::parameter_option_name;
 
-// Reads the command line. Nothing is written and no directory is created:
-// a usage error (unknown option, missing parameter, unreadable value, bad
-// seed list, empty directory name) comes back as one line that names the
-// first offending option on the command line.
+// Reads the command line and ZEMRATH_KERNEL. Nothing is written and no
+// directory is created: a usage error (a bad kernel setting, an unknown
+// option, a missing parameter, an unreadable value, a bad seed list, an
+// empty directory name) comes back as one line about the earliest mistake:
+// the environment's, then the first offending option on the command line,
+// then what is missing.
 command_line_outcome parse_command_line(int argc, const char* const* argv);
 
 }  // namespace zemrath::ensemble

@@ -64,9 +64,10 @@ std::string progress_json(const computation_progress& progress) {
     return dump(document);
 }
 
-std::string error_json(std::string_view message) {
+std::string error_json(std::string_view message, std::string_view field) {
     ordered_json document;
     document["error"] = std::string(message);
+    if (!field.empty()) document["field"] = std::string(field);
     return dump(document);
 }
 

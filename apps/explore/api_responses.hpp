@@ -21,7 +21,7 @@ std::string ensemble_json(const computed_ensemble& result);
 // {"running": true, "done": 412, "total": 1000}
 std::string progress_json(const computation_progress& progress);
 
-// {"error": message}
-std::string error_json(std::string_view message);
+// {"error": message}, with "field": field when the refusal is about one.
+std::string error_json(std::string_view message, std::string_view field = {});
 
 }  // namespace zemrath::explore

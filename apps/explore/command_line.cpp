@@ -5,7 +5,7 @@
 #include "cli/option_checks.hpp"
 #include "cli/parameter_options.hpp"
 #include "cli/parse_arguments.hpp"
-#include "zemrath/version.hpp"
+#include "cli/tool_shell.hpp"
 
 namespace zemrath::explore {
 
@@ -21,23 +21,18 @@ constexpr std::string_view footer =
     "\n"
     "The server answers only requests addressed to it by its own address and API calls from its\n"
     "own page, and runs one computation at a time: a newer request stops an older one.\n"
-    "SIGINT or SIGTERM stops it (status 0). Exit status 2 for a usage error, 1 when the address\n"
-    "cannot be listened on.";
-
-command_line_outcome usage_error(const std::string& message) {
-    return cli::usage_error<explore_request>(program_name, message);
-}
+    "SIGINT, SIGTERM or SIGHUP stops it; status 1 when the address cannot be listened on.";
 
 // The answers file's answers, every one of which it must give.
-std::optional<std::string> read_start(const std::string& path, partial_answers& start) {
+void read_start(cli::command_arguments& line, const std::string& path, partial_answers& start) {
     try {
         start = read_answers_file(path);
     } catch (const error& failure) {
-        return std::string(failure.what());
+        cli::note_option_problem(line, "--answers", failure.what());
+        return;
     }
     const std::string missing = cli::missing_parameters(start);
-    if (!missing.empty()) return "--answers: " + path + " holds too few answers: " + missing;
-    return std::nullopt;
+    if (!missing.empty()) cli::note_option_problem(line, "--answers", "--answers: " + path + " holds too few answers: " + missing);
 }
 
 }  // namespace
@@ -50,10 +45,8 @@ partial_answers example_answers() {
 
 command_line_outcome parse_command_line(int argc, const char* const* argv) {
     CLI::App app{"Serves a page that runs every stream of zemrath for the parameters set on it and\n"
-                 "shows their outcome, updated as the parameters change.",
-                 std::string(program_name)};
-    app.footer(std::string(footer));
-    app.set_version_flag("--version", std::string(program_name) + " " + std::string(zemrath::version));
+                 "shows their outcome, updated as the parameters change."};
+    cli::describe_tool(app, program_name, footer);
     app.allow_extras();
 
     std::string answers_path;
@@ -62,8 +55,7 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
                        "The page's starting values: the ten answers as typed to zemrath, one per line "
                        "(default: an example)")
             ->type_name("FILE");
-    command_line_outcome outcome;
-    explore_request& request = outcome.request;
+    explore_request request;
     app.add_option("--host", request.host,
                    "Address to listen on (default: 127.0.0.1, this machine only; any other is warned about)")
         ->type_name("ADDRESS");
@@ -71,29 +63,25 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
     const CLI::Option* port_option =
         app.add_option("--port", port_text, "Port to listen on, 0 for any free one (default: 8080)")->type_name("N");
     std::string threads_text;
-    const CLI::Option* threads_option =
-        app.add_option("--threads", threads_text, "Streams run at once, 1 to 1024 (default: every core)")
-            ->type_name("N");
+    const CLI::Option* threads_option = cli::add_threads_option(app, threads_text, "Streams run");
 
     if (auto stop = cli::parse_arguments<explore_request>(app, argc, argv, program_name)) return *stop;
 
-    if (auto leftover = cli::leftover_argument(app, " (every value follows its option)")) return usage_error(*leftover);
-    if (request.host.empty()) return usage_error("--host: the address is empty");
-    std::string reason;
+    if (auto leftover = cli::leftover_argument(app, " (every value follows its option)"))
+        return cli::usage_error<explore_request>(program_name, *leftover);
+    cli::command_arguments line{argc, argv, {}};
+    const cli::tool_settings settings = cli::read_tool_settings(line, threads_option, threads_text);
+    if (request.host.empty()) cli::note_option_problem(line, "--host", "--host: the address is empty");
     if (port_option->count() > 0) {
-        const std::optional<int> port = cli::whole_number_in_range(port_text, 0, 65535, reason);
-        if (!port) return usage_error("--port: " + reason);
-        request.port = *port;
-    }
-    if (threads_option->count() > 0) {
-        const std::optional<int> threads = cli::whole_number_in_range(threads_text, 1, 1024, reason);
-        if (!threads) return usage_error("--threads: " + reason);
-        request.threads = *threads;
+        std::string reason;
+        if (const std::optional<int> port = cli::whole_number_in_range(port_text, 0, 65535, reason))
+            request.port = *port;
+        else
+            cli::note_option_problem(line, "--port", "--port: " + reason);
     }
     request.start = example_answers();
-    if (answers_option->count() > 0)
-        if (std::optional<std::string> problem = read_start(answers_path, request.start)) return usage_error(*problem);
-    return outcome;
+    if (answers_option->count() > 0) read_start(line, answers_path, request.start);
+    return cli::read_outcome(program_name, line, std::move(request), settings);
 }
 
 }  // namespace zemrath::explore

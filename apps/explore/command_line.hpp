@@ -12,7 +12,6 @@ namespace zemrath::explore {
 struct explore_request {
     std::string host = "127.0.0.1";
     int port = 8080;           // 0: any free port
-    int threads = 0;           // 0: every core
     partial_answers start;     // every one given: from --answers, else the example set
 };
 
@@ -22,8 +21,8 @@ using command_line_outcome = cli::parsed_command_line<explore_request>;
 // the parameter table, the README's scenario.
 partial_answers example_answers();
 
-// Reads the command line; a usage error comes back as one line naming the
-// offending option.
+// Reads the command line and ZEMRATH_KERNEL; a usage error comes back as one
+// line about the earliest mistake.
 command_line_outcome parse_command_line(int argc, const char* const* argv);
 
 }  // namespace zemrath::explore

@@ -1,5 +1,6 @@
 #include "explore/ensemble_query.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
@@ -17,7 +18,9 @@ namespace {
 
 constexpr std::string_view seeds_field = "seeds";
 
-[[noreturn]] void refuse(std::string message) { throw refusal{400, std::move(message)}; }
+[[noreturn]] void refuse(std::string message, std::string_view field = {}) {
+    throw refusal{400, std::move(message), std::string(field)};
+}
 
 std::vector<std::string> known_options() {
     std::vector<std::string> names;
@@ -37,7 +40,7 @@ std::string number_text(const nlohmann::json& value) {
 std::string value_text(const std::string& name, const nlohmann::json& value) {
     if (value.is_string()) return value.get<std::string>();
     if (value.is_number()) return number_text(value);
-    refuse("--" + name + ": the value must be a string or a number, not " + std::string(value.type_name()));
+    refuse("--" + name + ": the value must be a string or a number, not " + std::string(value.type_name()), name);
 }
 
 // The parameters in prompt order and the seeds, each given at most once.
@@ -52,8 +55,8 @@ named_texts sort_fields(const query_fields& fields) {
         std::optional<std::string>* slot = nullptr;
         if (name == seeds_field) slot = &sorted.seeds;
         if (const std::size_t i = answer_key_index(name); i < answer_fields.size()) slot = &sorted.parameters[i];
-        if (slot == nullptr) refuse(cli::unknown_option_message("--" + name, known_options()));
-        if (*slot) refuse("--" + name + " is given twice");
+        if (slot == nullptr) refuse(cli::unknown_option_message("--" + name, known_options()), name);
+        if (*slot) refuse("--" + name + " is given twice", name);
         *slot = text;
     }
     return sorted;
@@ -64,7 +67,8 @@ void check_rows(const ensemble_query& query) {
     if (rows <= max_rows / query.seeds.size()) return;
     refuse("--generations: " + std::to_string(query.answers.values.generations) + " generations of " +
            std::to_string(query.seeds.size()) + " streams are more rows than the explorer keeps at once (" +
-           std::to_string(max_rows) + "); ask for fewer generations or seeds");
+           std::to_string(max_rows) + "); ask for fewer generations or seeds",
+           answer_fields[answer_index("generations")].key);
 }
 
 }  // namespace
@@ -92,13 +96,17 @@ ensemble_query read_query(const query_fields& fields) {
     ensemble_query query;
     for (std::size_t i = 0; i < answer_fields.size(); ++i)
         if (texts.parameters[i])
-            if (auto message = cli::read_parameter_text(*texts.parameters[i], i, query.answers)) refuse(*message);
-    if (const std::string missing = cli::missing_parameters(query.answers); !missing.empty()) refuse(missing);
+            if (auto message = cli::read_parameter_text(*texts.parameters[i], i, query.answers))
+                refuse(*message, answer_fields[i].key);
+    if (const std::string missing = cli::missing_parameters(query.answers); !missing.empty()) {
+        const auto first = std::find(query.answers.given.begin(), query.answers.given.end(), false);
+        refuse(missing, answer_fields[static_cast<std::size_t>(first - query.answers.given.begin())].key);
+    }
     query.seeds = all_seeds();
     if (texts.seeds) {
         std::string reason;
         std::optional<std::vector<std::int32_t>> seeds = parse_seed_list(*texts.seeds, reason);
-        if (!seeds) refuse("--seeds: " + reason);
+        if (!seeds) refuse("--seeds: " + reason, seeds_field);
         query.seeds = std::move(*seeds);
     }
     check_rows(query);

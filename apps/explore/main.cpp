@@ -11,18 +11,13 @@
 #include <string>
 #include <thread>
 
-#include "cli/kernel_setting.hpp"
+#include "cli/tool_shell.hpp"
 #include "explore/command_line.hpp"
 #include "explore/server.hpp"
-#include "zemrath/count_kernel.hpp"
-#include "zemrath/error.hpp"
 
 namespace {
 
 using namespace zemrath::explore;
-
-constexpr int exit_usage = 2;
-constexpr int exit_failure = 1;
 
 void say(std::FILE* stream, const std::string& line) {
     std::fprintf(stream, "zemrath-explore: %s\n", line.c_str());
@@ -57,7 +52,7 @@ std::string signal_name(int signal) {
     }
 }
 
-int serve(const explore_request& request, std::optional<zemrath::count_kernel> kernel) {
+int serve(const explore_request& request, const zemrath::cli::tool_settings& settings) {
     const sigset_t signals = stop_signals();
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     ::signal(SIGPIPE, SIG_IGN);  // a browser that goes away is a failed write, not the end
@@ -65,12 +60,12 @@ int serve(const explore_request& request, std::optional<zemrath::count_kernel> k
     const auto server = std::make_unique<explorer>();
     server->address = {request.host, request.port};
     server->start = request.start;
-    server->computations.threads = request.threads;
-    server->computations.kernel = kernel;
+    server->computations.threads = settings.threads;
+    server->computations.kernel = settings.kernel;
     install_routes(*server);
     if (!bind_explorer(*server)) {
         say(stderr, "cannot listen on " + url_host(request.host) + ":" + std::to_string(request.port));
-        return exit_failure;
+        return zemrath::cli::exit_failed;
     }
     if (!is_loopback(request.host))
         say(stderr, "warning: listening on " + request.host +
@@ -87,33 +82,14 @@ int serve(const explore_request& request, std::optional<zemrath::count_kernel> k
     serving.join();
     if (signal == 0) {
         say(stderr, "the server stopped unexpectedly");
-        return exit_failure;
+        return zemrath::cli::exit_failed;
     }
     say(stdout, "stopped by " + signal_name(signal));
-    return 0;
+    return 128 + signal;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const command_line_outcome command = parse_command_line(argc, argv);
-    switch (command.kind) {
-        case command_line_outcome::help:
-        case command_line_outcome::version:
-            std::fputs(command.text.c_str(), stdout);
-            return 0;
-        case command_line_outcome::usage_error:
-            std::fprintf(stderr, "%s\n", command.text.c_str());
-            return exit_usage;
-        case command_line_outcome::run:
-            break;
-    }
-    std::optional<zemrath::count_kernel> kernel;
-    try {
-        kernel = zemrath::cli::kernel_from_environment();
-    } catch (const zemrath::error& failure) {
-        std::fprintf(stderr, "zemrath-explore: %s\n", failure.what());
-        return exit_usage;
-    }
-    return serve(command.request, kernel);
+    return zemrath::cli::run_tool("zemrath-explore", argc, argv, parse_command_line, serve);
 }

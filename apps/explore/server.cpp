@@ -39,7 +39,7 @@ const httplib::Headers security_headers = {
 
 void send_refusal(httplib::Response& response, const refusal& refused) {
     response.status = refused.status;
-    response.set_content(error_json(refused.message), json_type);
+    response.set_content(error_json(refused.message, refused.field), json_type);
 }
 
 // A view of the first such header, which lives as long as the request.

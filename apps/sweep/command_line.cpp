@@ -4,7 +4,7 @@
 
 #include "cli/option_checks.hpp"
 #include "cli/parse_arguments.hpp"
-#include "zemrath/version.hpp"
+#include "cli/tool_shell.hpp"
 
 namespace zemrath::sweep {
 
@@ -19,10 +19,8 @@ constexpr std::string_view footer =
     "Each finished point is kept in DIR/work, so running the same command again computes only\n"
     "the missing points; SIGINT and SIGTERM stop after the current point (status 130, 143).\n"
     "Shards (--shard K/N, every N-th point from K) may run at once on machines sharing DIR;\n"
-    "'zemrath-sweep merge DIR' then writes the files from the kept points.\n"
-    "\n"
-    "Exit status: 0 done; 2 usage error or a bad experiment file (nothing written); 1 the runs\n"
-    "or the files failed, or points are missing at a merge.";
+    "'zemrath-sweep merge DIR' then writes the files from the kept points, or ends with\n"
+    "status 1 when points are missing.";
 
 command_line_outcome usage_error(const std::string& message) {
     return cli::usage_error<sweep_request>(program_name, message);
@@ -47,10 +45,8 @@ bool parse_shard(const std::string& text, sweep_request& request, std::string& r
 }  // namespace
 
 command_line_outcome parse_command_line(int argc, const char* const* argv) {
-    CLI::App app{"Parameter sweeps and sensitivity analysis of zemrath over every random stream.",
-                 std::string(program_name)};
-    app.footer(std::string(footer));
-    app.set_version_flag("--version", std::string(program_name) + " " + std::string(zemrath::version));
+    CLI::App app{"Parameter sweeps and sensitivity analysis of zemrath over every random stream."};
+    cli::describe_tool(app, program_name, footer);
     app.require_subcommand(0, 1);
 
     sweep_request request;
@@ -61,9 +57,7 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
     std::string out;
     const CLI::Option* out_option = run->add_option("--out", out, "Directory for the results")->type_name("DIR");
     std::string threads_text;
-    const CLI::Option* threads_option =
-        run->add_option("--threads", threads_text, "Threads for the streams, 1 to 1024 (default: every core)")
-            ->type_name("N");
+    const CLI::Option* threads_option = cli::add_threads_option(*run, threads_text, "Streams run");
     std::string shard_text;
     const CLI::Option* shard_option =
         run->add_option("--shard", shard_text, "Run only shard K of N: points K, K + N, K + 2N, ...")->type_name("K/N");
@@ -78,32 +72,30 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
 
     if (auto stop = cli::parse_arguments<sweep_request>(app, argc, argv, program_name)) return *stop;
 
-    command_line_outcome outcome;
+    cli::command_arguments line{argc, argv, {}};
     if (merge->parsed()) {
         const std::vector<std::string> extras = merge->remaining();
         if (!extras.empty()) return usage_error(cli::unknown_option_message(extras.front(), cli::option_names(*merge)));
-        if (merge_directory.empty()) return usage_error("merge needs the output directory of the shards");
+        const cli::tool_settings settings = cli::read_tool_settings(line, nullptr, {});
+        if (merge_directory.empty()) cli::note_missing(line, "directory", "merge needs the output directory of the shards");
         request.command = sweep_request::merge;
         request.out_directory = merge_directory;
-        outcome.request = request;
-        return outcome;
+        return cli::read_outcome(program_name, line, request, settings);
     }
     if (!run->parsed()) return usage_error("give a command: run EXPERIMENT.toml --out DIR, or merge DIR (see --help)");
     if (auto leftover = cli::leftover_argument(*run, "")) return usage_error(*leftover);
-    if (experiment_file.empty()) return usage_error("run needs an experiment file");
+    const cli::tool_settings settings = cli::read_tool_settings(line, threads_option, threads_text);
     std::string reason;
-    if (threads_option->count() > 0) {
-        const auto threads = cli::whole_number_in_range(threads_text, 1, 1024, reason);
-        if (!threads) return usage_error("--threads: " + reason);
-        request.threads = *threads;
-    }
-    if (shard_option->count() > 0 && !parse_shard(shard_text, request, reason)) return usage_error("--shard: " + reason);
-    if (out_option->count() == 0) return usage_error("--out is required (the directory for the results)");
-    if (out.empty()) return usage_error("--out: the directory name is empty");
+    if (shard_option->count() > 0 && !parse_shard(shard_text, request, reason))
+        cli::note_option_problem(line, "--shard", "--shard: " + reason);
+    if (experiment_file.empty()) cli::note_missing(line, "experiment", "run needs an experiment file");
+    if (out_option->count() == 0)
+        cli::note_missing(line, "--out", "--out is required (the directory for the results)");
+    else if (out.empty())
+        cli::note_option_problem(line, "--out", "--out: the directory name is empty");
     request.experiment_file = experiment_file;
     request.out_directory = out;
-    outcome.request = request;
-    return outcome;
+    return cli::read_outcome(program_name, line, request, settings);
 }
 
 }  // namespace zemrath::sweep

@@ -14,7 +14,6 @@ struct sweep_request {
     enum command_t { run, merge } command = run;
     std::filesystem::path experiment_file;  // run
     std::filesystem::path out_directory;    // run: --out; merge: its argument
-    int threads = 0;                         // 0: every core
     int shard = 0;                           // this shard, 0 to shards - 1
     int shards = 1;
     bool restart = false;

@@ -1,12 +1,10 @@
 // zemrath-sweep: parameter sweeps and sensitivity analysis over every
 // random stream, resumable and able to run in shards.
-#include <cstdio>
 #include <fstream>
-#include <new>
 #include <optional>
 #include <sstream>
 
-#include "cli/kernel_setting.hpp"
+#include "cli/tool_shell.hpp"
 #include "results/file_set.hpp"
 #include "results/interruption.hpp"
 #include "results/progress.hpp"
@@ -24,11 +22,10 @@ namespace {
 using namespace zemrath;
 using namespace zemrath::sweep;
 
-constexpr int exit_usage = 2;
-constexpr int exit_failure = 1;
+constexpr std::string_view program = "zemrath-sweep";
 
-int fail(const std::string& message, int status = exit_failure) {
-    std::fprintf(stderr, "zemrath-sweep: %s\n", message.c_str());
+int fail(const std::string& message, int status = cli::exit_failed) {
+    cli::report(program, message);
     return status;
 }
 
@@ -68,8 +65,10 @@ loaded_experiment load(const std::string& text, const std::string& name,
 int finish(const loaded_experiment& loaded, const point_store& store, const std::filesystem::path& directory) {
     const sweep_analysis analysis = analyse_sweep(loaded.plan.design, kept_outcomes(store, loaded.points.size()));
     write_sweep_files(directory, loaded.plan, loaded.points, store, analysis);
-    std::fputs(sweep_text_summary(loaded.plan, loaded.points, analysis, directory).c_str(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : fail("the files are in place, but the summary could not be written");
+    if (const std::optional<std::string> reason =
+            cli::write_standard_output(sweep_text_summary(loaded.plan, loaded.points, analysis, directory)))
+        return fail("the files are in place, but the summary could not be written to standard output: " + *reason);
+    return cli::exit_done;
 }
 
 std::string point_list(const std::vector<std::size_t>& points) {
@@ -77,7 +76,7 @@ std::string point_list(const std::vector<std::size_t>& points) {
     return format_seed_list(numbers);
 }
 
-int run(const sweep_request& request, std::optional<count_kernel> kernel) {
+int run(const sweep_request& request, const cli::tool_settings& settings) {
     const std::filesystem::path file = request.experiment_file;
     const loaded_experiment loaded = load(read_file(file), file.string(), [&](const std::string& path) {
         return read_file(file.parent_path() / path);
@@ -88,16 +87,20 @@ int run(const sweep_request& request, std::optional<count_kernel> kernel) {
     const std::vector<std::size_t> mine = shard_points(loaded.points.size(), request.shard, request.shards);
     const std::vector<std::size_t> to_run = missing_points(store, mine);
     const std::size_t ran = run_points(loaded.plan, loaded.points, to_run, store,
-                                       {request.threads, kernel, !request.quiet && results::progress_wanted()});
+                                       {settings.threads, settings.kernel, !request.quiet && results::progress_wanted()});
     if (results::interrupted())
         return fail("interrupted after " + std::to_string(ran) + " of " + std::to_string(to_run.size()) +
                         " points; they are kept in " + store.folder.string() + ", and the same command goes on",
                     results::interruption_status());
     if (request.shards > 1) {
-        std::printf("shard %d/%d: %zu points run, %zu kept from before; once every shard is done: zemrath-sweep merge %s\n",
-                    request.shard, request.shards, ran, mine.size() - to_run.size(),
-                    request.out_directory.string().c_str());
-        return 0;
+        const std::string text = "shard " + std::to_string(request.shard) + "/" + std::to_string(request.shards) +
+                                 ": " + std::to_string(ran) + " points run, " +
+                                 std::to_string(mine.size() - to_run.size()) +
+                                 " kept from before; once every shard is done: zemrath-sweep merge " +
+                                 request.out_directory.string() + "\n";
+        if (const std::optional<std::string> reason = cli::write_standard_output(text))
+            return fail("the points are kept, but the summary could not be written to standard output: " + *reason);
+        return cli::exit_done;
     }
     results::hold_second_interruption();
     return finish(loaded, store, request.out_directory);
@@ -121,36 +124,18 @@ int merge(const sweep_request& request) {
     return finish(loaded, store, request.out_directory);
 }
 
-int run_sweep_program(int argc, const char* const* argv) {
-    results::catch_interruptions();
-    const command_line_outcome command = parse_command_line(argc, argv);
-    if (command.kind == command_line_outcome::help || command.kind == command_line_outcome::version) {
-        std::fputs(command.text.c_str(), stdout);
-        return 0;
-    }
-    if (command.kind == command_line_outcome::usage_error) {
-        std::fprintf(stderr, "%s\n", command.text.c_str());
-        return exit_usage;
-    }
-    std::optional<count_kernel> kernel;
+int run_request(const sweep_request& request, const cli::tool_settings& settings) {
     try {
-        kernel = cli::kernel_from_environment();
+        return request.command == sweep_request::run ? run(request, settings) : merge(request);
     } catch (const error& failure) {
-        return fail(failure.what(), exit_usage);
+        if (failure.code() != error_code::cancelled) throw;
+        return fail("interrupted; the points done are kept", results::interruption_status());
     }
-    return command.request.command == sweep_request::run ? run(command.request, kernel) : merge(command.request);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return run_sweep_program(argc, argv);
-    } catch (const zemrath::error& failure) {
-        if (failure.code() == zemrath::error_code::cancelled)
-            return fail("interrupted; the points done are kept", zemrath::results::interruption_status());
-        return fail(failure.what(), failure.code() == zemrath::error_code::bad_value ? exit_usage : exit_failure);
-    } catch (const std::bad_alloc&) {
-        return fail("not enough memory");
-    }
+    results::catch_interruptions();
+    return cli::run_tool(program, argc, argv, parse_command_line, run_request);
 }

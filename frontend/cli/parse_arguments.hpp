@@ -21,12 +21,18 @@ template <typename Request>
 std::optional<parsed_command_line<Request>> parse_arguments(CLI::App& app, int argc, const char* const* argv,
                                                             std::string_view program) {
     using outcome = parsed_command_line<Request>;
+    const auto text = [](typename outcome::kind_t kind, std::string printed) {
+        outcome stop;
+        stop.kind = kind;
+        stop.text = std::move(printed);
+        return stop;
+    };
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        return outcome{outcome::help, {}, app.help()};
+        return text(outcome::help, app.help());
     } catch (const CLI::CallForVersion&) {
-        return outcome{outcome::version, {}, app.version() + "\n"};
+        return text(outcome::version, app.version() + "\n");
     } catch (const CLI::ParseError& failure) {
         return usage_error<Request>(program, failure.what());
     }

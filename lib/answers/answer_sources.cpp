@@ -39,8 +39,10 @@ partial_answers read_answers(input_reader& in, std::string_view name) {
             scan_answer_field(in, answer_fields[i], answers.values);
         } catch (const error& failure) {
             if (failure.code() == error_code::end_of_input) break;
-            throw error(failure.code(), std::string(name) + ": answer " + std::to_string(i + 1) + " (" +
-                                            std::string(answer_fields[i].name) + "): " + failure.what());
+            throw error(failure.code(),
+                        std::string(name) + ": answer " + std::to_string(i + 1) + " (" +
+                            std::string(answer_fields[i].name) + "): " + failure.what(),
+                        std::string(answer_fields[i].name));
         }
         answers.given[i] = true;
         answers.texts[i] = in.line;
@@ -53,7 +55,7 @@ partial_answers read_answers(input_reader& in, std::string_view name) {
 partial_answers read_answers_file(const std::string& path) {
     const descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0)
-        throw error(error_code::read_failed, "cannot open answers file " + path + ": " + std::strerror(errno));
+        throw error(error_code::read_failed, "cannot open answers file " + path + ": " + std::strerror(errno), path);
     input_reader in = reader_over_descriptor(file.fd);
     return read_answers(in, path);
 }
@@ -68,12 +70,13 @@ void read_answer_text(std::string_view text, std::size_t index, partial_answers&
     input_reader in = reader_over_text(std::string(text) + '\n');
     parameter_set values = into.values;
     answer_kind kind = answer_kind::null_answer;
+    const std::string subject(answer_fields.at(index).name);
     try {
-        kind = scan_answer_field(in, answer_fields.at(index), values);
+        kind = scan_answer_field(in, answer_fields[index], values);
     } catch (const error& failure) {
-        if (failure.code() != error_code::end_of_input) throw;
+        if (failure.code() != error_code::end_of_input) throw error(failure.code(), failure.what(), subject);
     }
-    if (kind == answer_kind::null_answer) throw error(error_code::bad_answer, "no number given");
+    if (kind == answer_kind::null_answer) throw error(error_code::bad_answer, "no number given", subject);
     into.values = values;
     into.given[index] = true;
     into.texts[index] = text.substr(0, text.find('\n'));  // the line the reader saw

@@ -17,7 +17,7 @@ namespace {
 std::string name_of(const varied_parameter& parameter) { return std::string(answer_fields[parameter.answer].name); }
 
 [[noreturn]] void refuse(const varied_parameter& parameter, const std::string& reason) {
-    throw error(error_code::bad_value, name_of(parameter) + ": " + reason);
+    throw error(error_code::bad_value, name_of(parameter) + ": " + reason, name_of(parameter));
 }
 
 bool is_integer_answer(std::size_t answer) { return answer_fields[answer].integer != nullptr; }
@@ -175,7 +175,7 @@ void check_design(const experiment_design& design) {
             if (design.varied[k].answer == design.varied[j].answer) refuse(design.varied[j], "is varied twice");
     }
     if (!takes_points(design.kind) && design.samples < 2)
-        throw error(error_code::bad_value, "samples must be 2 or more, not " + std::to_string(design.samples));
+        throw error(error_code::bad_value, "samples must be 2 or more, not " + std::to_string(design.samples), "samples");
 }
 
 std::vector<double> parameter_values(const varied_parameter& parameter) {

@@ -18,10 +18,11 @@ auto stream_slice(Values& values, std::size_t rows_per_stream, std::size_t strea
 }
 
 void check_seeds(std::span<const std::int32_t> seeds) {
-    if (seeds.empty()) throw error(error_code::bad_value, "no seed to run");
+    if (seeds.empty()) throw error(error_code::bad_value, "no seed to run", "seeds");
     for (std::int32_t seed : seeds)
         if (seed < 0 || seed >= seed_count)
-            throw error(error_code::bad_value, "seed " + std::to_string(seed) + " is not a whole number from 0 to 999");
+            throw error(error_code::bad_value, "seed " + std::to_string(seed) + " is not a whole number from 0 to 999",
+                        "seeds");
 }
 
 void allocate_rows(ensemble_runs& runs, std::span<const std::int32_t> seeds, const model_parameters& parameters) {

@@ -35,7 +35,8 @@ count_settings count_settings_for(const stream_options& options) {
 
 void check_seed(std::int32_t seed) {
     if (seed < 0 || seed >= seed_count)
-        throw error(error_code::bad_value, "seed " + std::to_string(seed) + " is not a whole number from 0 to 999");
+        throw error(error_code::bad_value, "seed " + std::to_string(seed) + " is not a whole number from 0 to 999",
+                        "seeds");
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ try {
   process.kill(explorer.child.pid, 'SIGTERM');
   const end = await explorer.exited;
   fs.rmSync(work, { recursive: true, force: true });
-  assert.equal(end.code, 0, `zemrath-explore stopped with status ${end.code} (signal ${end.signal})`);
+  assert.equal(end.code, 143, `zemrath-explore stopped with status ${end.code} (signal ${end.signal})`);
   assert.match(end.output, /stopped by SIGTERM/);
 }
 console.log('the page shows and downloads what zemrath-ensemble writes');

@@ -143,7 +143,7 @@ async function update() {
     } else if (response.status === 409) {
       setStatus('error', 'Stopped: a newer computation took its place (another page or script?). Change a value to try again.');
     } else {
-      showError(body.error || `The server answered ${response.status}.`);
+      showError(body.error || `The server answered ${response.status}.`, body.field || null);
     }
   } catch (failure) {
     if (failure.name === 'AbortError') return;
@@ -188,15 +188,14 @@ function setStatus(state, text) {
   status.textContent = text;
 }
 
-function showError(message) {
+// A refusal names the field it is about, if any.
+function showError(message, field = null) {
   setStatus('error', 'Not computed: see the message beside the parameters.');
   const error = byId('form-error');
   error.textContent = message;
   error.hidden = false;
-  const name = /^--([a-z-]+):/.exec(message);
-  for (const parameter of page.parameters)
-    parameter.field.classList.toggle('invalid', name !== null && name[1] === parameter.name);
-  page.seeds.parentElement.classList.toggle('invalid', name !== null && name[1] === 'seeds');
+  for (const parameter of page.parameters) parameter.field.classList.toggle('invalid', field === parameter.name);
+  page.seeds.parentElement.classList.toggle('invalid', field === 'seeds');
 }
 
 function markStale(stale) {

@@ -18,4 +18,5 @@
 #include "zemrath/statistics.hpp"
 #include "zemrath/stream.hpp"
 #include "zemrath/sweep_analysis.hpp"
+#include "zemrath/threads.hpp"
 #include "zemrath/version.hpp"

@@ -19,9 +19,12 @@ const char* code_name(zemrath::error_code code) {
 
 }  // namespace
 
-void signal_core_error(zemrath::error_code code, const std::string& message) {
+void signal_core_error(zemrath::error_code code, const std::string& message, const std::string& subject) {
     if (code == zemrath::error_code::cancelled) throw Rcpp::internal::InterruptedException();
-    Rcpp::List condition = Rcpp::List::create(Rcpp::Named("message") = message, Rcpp::Named("call") = R_NilValue);
+    Rcpp::List condition = subject.empty()
+                               ? Rcpp::List::create(Rcpp::Named("message") = message, Rcpp::Named("call") = R_NilValue)
+                               : Rcpp::List::create(Rcpp::Named("message") = message, Rcpp::Named("call") = R_NilValue,
+                                                    Rcpp::Named("subject") = subject);
     condition.attr("class") = Rcpp::CharacterVector::create(std::string("zemrath_") + code_name(code), "zemrath_error",
                                                             "error", "condition");
     Rcpp::Function stop("stop");

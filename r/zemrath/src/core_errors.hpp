@@ -2,7 +2,8 @@
 // its work through core_entry:
 //   - a zemrath::error becomes an R error condition of classes
 //     zemrath_<code> (zemrath_bad_value, zemrath_bad_answer, ...) and
-//     zemrath_error, with the core's message;
+//     zemrath_error, with the core's message and, where the failure is about
+//     one argument, its name as `subject` ("adult_survival", "seeds");
 //   - memory that C++ cannot have is a zemrath_out_of_memory error;
 //   - a run that the core cancelled because R was interrupted becomes R's
 //     own interrupt.
@@ -19,14 +20,15 @@
 
 #include "zemrath/error.hpp"
 
-[[noreturn]] void signal_core_error(zemrath::error_code code, const std::string& message);
+[[noreturn]] void signal_core_error(zemrath::error_code code, const std::string& message,
+                                    const std::string& subject = {});
 
 template <typename Body>
 auto core_entry(Body&& body) -> decltype(body()) {
     try {
         return body();
     } catch (const zemrath::error& failure) {
-        signal_core_error(failure.code(), failure.what());
+        signal_core_error(failure.code(), failure.what(), failure.subject());
     } catch (const std::bad_alloc&) {
         signal_core_error(zemrath::error_code::out_of_memory, "not enough memory");
     }

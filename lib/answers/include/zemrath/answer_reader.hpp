@@ -107,8 +107,9 @@ struct partial_answers {
 // console program, exactly as that program reads them (a null answer counts
 // as given and leaves 0). The end of the file before the tenth answer is no
 // failure: the answers after it stay not given. Anything after the tenth
-// answer is ignored. Throws read_failed when the file cannot be read and
-// bad_answer naming the file, the answer and its field for an unreadable one.
+// answer is ignored. Throws read_failed when the file cannot be read (its
+// subject the path) and bad_answer naming the file, the answer and its field
+// for an unreadable one (its subject the field's name).
 partial_answers read_answers_file(const std::string& path);
 
 // The same for the text of such a file; messages name it by `name`.
@@ -117,7 +118,7 @@ partial_answers read_answers_text(std::string_view text, std::string_view name);
 // Reads answer `index` from text as if it had been typed at its prompt and
 // marks it given. A null answer is refused (bad_answer, "no number given"):
 // a value given any other way than at the prompt must be a number. On
-// failure the field is left as it was.
+// failure, whose subject is the field's name, the field is left as it was.
 void read_answer_text(std::string_view text, std::size_t index, partial_answers& into);
 
 }  // namespace zemrath

@@ -1,13 +1,18 @@
 // The one error type of the library.
 //
 // Every failure the library can meet is thrown as a zemrath::error carrying a
-// code, on which callers branch, and a message for people. The library never
-// ends the process and never writes to the console: what to tell the user,
-// and how to end, is for the program that called it to decide.
+// code, on which callers branch, a message for people, and, where the
+// failure is about one thing a caller gave, its subject: a parameter's name
+// ("adult_survival"), "seeds", a file's path. A front end points at the
+// subject (a form's field, an option, an argument of R) without reading the
+// message. The library never ends the process and never writes to the
+// console: what to tell the user, and how to end, is for the program that
+// called it to decide.
 #pragma once
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace zemrath {
 
@@ -23,11 +28,15 @@ enum class error_code {
 
 class error : public std::runtime_error {
 public:
-    error(error_code code, const std::string& message) : std::runtime_error(message), code_(code) {}
+    error(error_code code, const std::string& message, std::string subject = {})
+        : std::runtime_error(message), code_(code), subject_(std::move(subject)) {}
     error_code code() const noexcept { return code_; }
+    // Empty when the failure is about nothing in particular.
+    const std::string& subject() const noexcept { return subject_; }
 
 private:
     error_code code_;
+    std::string subject_;
 };
 
 }  // namespace zemrath

@@ -13,16 +13,9 @@
 #include <cstddef>
 #include <functional>
 
+#include "zemrath/threads.hpp"
+
 namespace zemrath {
-
-// The number of hardware threads, at least 1, asked for once.
-int hardware_threads();
-
-// Most threads a job may ask for.
-inline constexpr int max_threads = 1024;
-
-// 0 (or less) for every hardware thread, otherwise threads, at most max_threads.
-int resolve_threads(int threads);
 
 // Runs task(i) for every i in [0, count) on the calling thread and on up to
 // resolve_threads(threads) - 1 workers, and returns when every call has
