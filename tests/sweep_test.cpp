@@ -157,7 +157,7 @@ TEST(Sweep, ExperimentErrorsNameTheFileLineAndKey) {
         {"answers = \"answers.txt\"\n[design]\nkind = \"factorial\"\n" + vary, "3: design.kind: must be"},
         {"answers = \"answers.txt\"\n[design]\nkind = \"sobol\"\n" + vary, "2: design.samples: is needed"},
         {"[parameters]\nadult-survival = 0.5\n" + vary, "1: parameters.embryo-larval-survival: missing"},
-        {"answers = \"nowhere.txt\"\n" + vary, "1: answers: cannot read"},
+        {"answers = \"nowhere.txt\"\n" + vary, "1: answers: cannot open answers file "},
         {"answers = \"answers.txt\"\nseeds = \"0-1000\"\n" + vary, "2: seeds: '0-1000' is not a seed"},
         {"answers = \"answers.txt\"\n", "1: vary: no parameter is varied"},
     };
