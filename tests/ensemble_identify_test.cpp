@@ -108,7 +108,7 @@ TEST(Identify, FilesThatAreNoResultsFiles) {
     }
     const auto missing = identify(dense_answers, "/nonexistent/output.txt");
     EXPECT_EQ(missing.exit_status, 1);
-    EXPECT_NE(missing.standard_error.find("cannot read /nonexistent/output.txt"), std::string::npos);
+    EXPECT_NE(missing.standard_error.find("cannot open results file /nonexistent/output.txt"), std::string::npos);
 }
 
 TEST(Identify, LineEndsOfACopyAreAccepted) {

@@ -69,7 +69,7 @@ int identify(const ensemble::ensemble_request& request, bool output_closed) {
     const model_parameters parameters = derive_model_parameters(request.parameters);
     std::vector<generation_row> rows;
     try {
-        rows = ensemble::read_results_file(request.identify);
+        rows = ensemble::read_results_file(request.identify, ensemble::results_file_kind(parameters));
     } catch (const error& failure) {
         return fail(failure.what(), failure.code() == error_code::bad_value ? exit_usage : exit_failure);
     }
