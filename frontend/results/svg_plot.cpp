@@ -26,9 +26,10 @@ double share_along(const axis_ticks& axis, double value) {
 // 1, 2 or 5 times a power of ten, at least raw and min_step; 0 when there
 // is no such finite step.
 double round_step(double raw, double min_step) {
-    if (!(raw > 0) || !std::isfinite(raw)) return 0;
+    const double fallback = min_step > 0 && std::isfinite(min_step) ? min_step : 0;
+    if (!(raw > 0) || !std::isfinite(raw)) return fallback;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    if (!(magnitude > 0) || !std::isfinite(magnitude)) return 0;
+    if (!(magnitude > 0) || !std::isfinite(magnitude)) return fallback;
     const double scaled = raw / magnitude;
     const double factor = scaled <= 1 ? 1 : scaled <= 2 ? 2 : scaled <= 5 ? 5 : 10;
     const double step = std::max(factor * magnitude, min_step);
@@ -109,14 +110,17 @@ std::vector<double> tick_values(const axis_ticks& axis) {
     if (!axis.drawable || !fits(axis)) return values;
     const double first = std::ceil(axis.low / axis.step - 1e-9);
     // Adding 0 turns a negative zero into a plain one, which prints without a sign.
-    for (int i = 0; i <= most_ticks && (first + i) * axis.step <= axis.high + axis.step * 1e-9; ++i)
-        values.push_back((first + i) * axis.step + 0.0);
+    for (int i = 0; i <= most_ticks; ++i) {
+        const double value = (first + i) * axis.step;
+        if (!std::isfinite(value) || !(value <= axis.high + axis.step * 1e-9)) break;
+        values.push_back(value + 0.0);
+    }
     return values;
 }
 
 std::string percent_label(double share) {
-    if (!std::isfinite(share)) return tick_label(share);
-    return real_text(std::round(share * 100)) + "%";
+    const double percent = std::round(share * 100);
+    return (std::isfinite(percent) ? real_text(percent) : tick_label(percent)) + "%";
 }
 
 void add_axis_note(std::string& svg, const frame& f, bool horizontal) {
@@ -179,7 +183,10 @@ std::vector<std::string> caption_lines(const std::vector<std::string>& items, st
 
 axis_ticks round_axis(double low, double high, int ticks, double min_step) {
     if (!std::isfinite(low) || !std::isfinite(high) || ticks < 1) return not_drawable();
-    const double step = round_step(high > low ? raw_step(low, high, ticks) : min_step / ticks, min_step);
+    // The axis runs from 0 or below; ends that are one value span its size.
+    const double from = std::min(0.0, low);
+    const double lone = std::max({min_step, std::fabs(low), std::fabs(high)});
+    const double step = round_step(high > from ? raw_step(from, high, ticks) : lone / ticks, min_step);
     if (step == 0) return not_drawable();
     axis_ticks axis = with_finite_ends({std::min(0.0, std::floor(low / step) * step), std::ceil(high / step) * step, step},
                                        std::min(0.0, low), high);
