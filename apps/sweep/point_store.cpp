@@ -208,10 +208,20 @@ void copy_once(const std::filesystem::path& target, const std::string& bytes) {
     if (kept != bytes) replace_file(target, bytes);
 }
 
-struct stat folder_status(const point_store& store) {
+// The last line of the folder's identity file, read alone: "" when there is
+// none.
+std::string identity_checksum_line(const point_store& store) {
+    const std::string ours = std::string(checksum_start) + store.experiment + "\n";
+    const int fd = ::open((store.folder / identity_name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return "";
     struct stat status {};
-    if (::stat(store.folder.c_str(), &status) != 0) status.st_ino = 0;
-    return status;
+    std::string line(ours.size(), '\0');
+    const bool read = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+                      static_cast<std::size_t>(status.st_size) >= line.size() &&
+                      ::pread(fd, line.data(), line.size(), status.st_size - static_cast<off_t>(line.size())) ==
+                          static_cast<ssize_t>(line.size());
+    ::close(fd);
+    return read ? line : "";
 }
 
 }  // namespace
@@ -225,9 +235,6 @@ point_store open_point_store(const std::filesystem::path& directory, const exper
     std::error_code failure;
     std::filesystem::create_directories(store.folder, failure);
     if (failure) throw error(error_code::write_failed, "cannot create " + store.folder.string() + ": " + failure.message());
-    const struct stat status = folder_status(store);
-    store.device = status.st_dev;
-    store.inode = status.st_ino;
     results::remove_stale_temporaries(store.folder);
     claim_folder(store, directory, experiment, advice, notes);
     copy_once(store.folder / experiment_copy_name, experiment.experiment_text);
@@ -248,6 +255,7 @@ std::string read_kept_file(const std::filesystem::path& folder, const char* name
 }
 
 point_check check_points(const point_store& store, std::span<const std::size_t> points) {
+    check_folder_still_open(store);
     point_check check;
     for (std::size_t point : points) {
         const std::filesystem::path file = point_path(store, point);
@@ -273,7 +281,12 @@ point_check check_points(const point_store& store, std::span<const std::size_t> 
 
 void keep_point(const point_store& store, std::size_t point, const std::string& record) {
     check_folder_still_open(store);
-    replace_file(point_path(store, point), record);
+    try {
+        replace_file(point_path(store, point), record);
+    } catch (const error&) {
+        check_folder_still_open(store);  // discarded while the record was written: say so
+        throw;
+    }
 }
 
 std::string point_record(const point_store& store, std::size_t point) {
@@ -290,8 +303,7 @@ std::string point_record(const point_store& store, std::size_t point) {
 }
 
 void check_folder_still_open(const point_store& store) {
-    const struct stat status = folder_status(store);
-    if (status.st_ino == 0 || status.st_dev != store.device || status.st_ino != store.inode)
+    if (identity_checksum_line(store) != std::string(checksum_start) + store.experiment + "\n")
         throw error(error_code::write_failed, store.folder.string() +
                                                   " was discarded by another run (--restart) while this one ran; "
                                                   "the points this run kept went with it");

@@ -44,9 +44,6 @@ struct point_store {
     std::filesystem::path folder;
     std::string experiment;        // the hash that its points must name
     std::size_t record_limit = 0;  // the most bytes a record of one of its points can have
-    // The folder as it was opened, to notice another run discarding it.
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
 };
 
 // What an experiment's work folder holds besides its points.
@@ -96,18 +93,19 @@ struct point_check {
 };
 
 // Checks the kept record of each of the points, in the order given, and sets
-// aside every damaged one.
+// aside every damaged one; first check_folder_still_open.
 point_check check_points(const point_store& store, std::span<const std::size_t> points);
 
-// Keeps the record of a finished point, after making sure that the folder
-// is still the one opened (write_failed if another run discarded it).
+// Keeps the record of a finished point, after check_folder_still_open.
 void keep_point(const point_store& store, std::size_t point, const std::string& record);
 
 // The content (record_content) of the point's record; read_failed naming
 // the point and what is wrong when it is missing or damaged.
 std::string point_record(const point_store& store, std::size_t point);
 
-// write_failed when another run discarded the folder since it was opened.
+// write_failed when another run discarded the folder since it was opened:
+// its identity file no longer names this experiment. (A run that restarts
+// the same experiment leaves the points of this one good in its folder.)
 void check_folder_still_open(const point_store& store);
 
 }  // namespace zemrath::sweep
