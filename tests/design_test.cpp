@@ -127,6 +127,30 @@ TEST(Design, SobolRowsAreAThenBThenAWithOneColumnOfB) {
     }
 }
 
+TEST(Design, SizeIsTheNumberOfPointsWithoutMakingThem) {
+    const experiment_design designs[] = {
+        design_of(design_kind::grid, {listed(adult_survival, {0.3, 0.5, 0.7}), ranged(carrying_capacity, 10, 1000, 4)}),
+        design_of(design_kind::one_at_a_time, {listed(adult_survival, {0.3, 0.5}), ranged(carrying_capacity, 10, 1000, 4)}),
+        design_of(design_kind::latin_hypercube, {ranged(adult_survival, 0.3, 0.6), listed(generations, {5, 9})}, 7),
+        design_of(design_kind::sobol, {ranged(adult_survival, 0.3, 0.6), ranged(carrying_capacity, 10, 100)}, 6),
+    };
+    for (const experiment_design& d : designs) {
+        SCOPED_TRACE(design_kind_name(d.kind));
+        EXPECT_EQ(design_size(d), design_points(d).size());
+    }
+    // Counted, not made: far beyond any memory, and past 64 bits.
+    const std::int32_t most = INT32_MAX;
+    EXPECT_EQ(design_size(design_of(design_kind::grid, {ranged(adult_survival, 0, 1, most), ranged(carrying_capacity, 1, 2, most)})),
+              std::uint64_t{most} * std::uint64_t{most});
+    EXPECT_EQ(design_size(design_of(design_kind::grid,
+                                    {ranged(adult_survival, 0, 1, most), ranged(carrying_capacity, 1, 2, most),
+                                     ranged(generations, 1, 2, most)})),
+              UINT64_MAX);
+    EXPECT_EQ(design_size(design_of(design_kind::sobol, {ranged(adult_survival, 0, 1), ranged(carrying_capacity, 1, 2)},
+                                    100000000)),
+              400000000u);
+}
+
 TEST(Design, ChecksNameTheParameter) {
     struct case_t {
         experiment_design design;

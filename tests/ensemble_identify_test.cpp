@@ -106,10 +106,10 @@ TEST(Identify, FilesThatAreNoResultsFiles) {
         EXPECT_EQ(result.standard_error,
                   "zemrath-ensemble: " + file.string() + " is not a results file of zemrath: " + reason + "\n");
     }
-    // A file that cannot be read is input that cannot be read, as for every tool.
     const auto missing = identify(dense_answers, "/nonexistent/output.txt");
+    // A file that cannot be read is input that cannot be read, as for every tool.
     EXPECT_EQ(missing.exit_status, 2);
-    EXPECT_NE(missing.standard_error.find("cannot read /nonexistent/output.txt"), std::string::npos);
+    EXPECT_NE(missing.standard_error.find("cannot open results file /nonexistent/output.txt"), std::string::npos);
 }
 
 TEST(Identify, LineEndsOfACopyAreAccepted) {

@@ -3,7 +3,10 @@
 // the progress line.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <fstream>
+#include <set>
 
 #include "program_runner.hpp"
 #include "results/csv_tables.hpp"
@@ -11,6 +14,7 @@
 #include "results/progress.hpp"
 #include "results/provenance.hpp"
 #include "results/report_svg.hpp"
+#include "results/temporary_file.hpp"
 #include "zemrath/answer_reader.hpp"
 #include "zemrath/ensemble_analysis.hpp"
 
@@ -76,6 +80,46 @@ TEST(FileSet, DirectoryProblemsAreFoundBeforeAnyWork) {
                 << failure.what();
         }
     }
+}
+
+TEST(TemporaryFiles, OnlyAbandonedOnesAreRemoved) {
+    const auto directory = runner::make_scratch_directory();
+    // Left by killed runs: removed.
+    for (const char* name : {".summary.csv.zemrath-Ab12Cd", ".probe.zemrath-000000"})
+        std::ofstream(directory / name) << "partial";
+    std::filesystem::create_directories(directory / ".work.zemrath-Qw12Er" / "damaged");
+    std::ofstream(directory / ".work.zemrath-Qw12Er" / "point-1.txt") << "old";
+    // Being written by a live process (this one): kept.
+    std::filesystem::path live;
+    const int fd = create_temporary_file(directory, "runs.csv", live);
+    ASSERT_GE(fd, 0);
+    // Not the tools' temporary names: kept.
+    const std::vector<std::string> others = {"summary.csv", ".bashrc.backup", ".notes.zemrath-toolong", "x.zemrath-Ab12Cd",
+                                             ".zemrath-Ab12Cd"};
+    for (const std::string& name : others) std::ofstream(directory / name) << "mine";
+
+    remove_stale_temporaries(directory);
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) left.insert(entry.path().filename().string());
+    std::set<std::string> expected(others.begin(), others.end());
+    expected.insert(live.filename().string());
+    EXPECT_EQ(left, expected);
+    EXPECT_TRUE(live.filename().string().starts_with(".runs.csv.zemrath-")) << live;
+
+    // Once its writer is done with it, the same file is abandoned.
+    ::close(fd);
+    remove_stale_temporaries(directory);
+    EXPECT_FALSE(std::filesystem::exists(live));
+}
+
+TEST(TemporaryFiles, ADiscardedFolderGoesAsAWhole) {
+    const auto directory = runner::make_scratch_directory();
+    std::filesystem::create_directories(directory / "work" / "damaged");
+    for (int i = 0; i < 100; ++i) std::ofstream(directory / "work" / ("point-" + std::to_string(i) + ".txt")) << i;
+    discard_folder(directory / "work");
+    EXPECT_TRUE(std::filesystem::is_empty(directory));
+    discard_folder(directory / "work");  // nothing there: nothing to do
+    EXPECT_TRUE(std::filesystem::is_empty(directory));
 }
 
 TEST(Provenance, AnswersFileReadsBackToTheSameAnswers) {

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
+#include <thread>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -145,6 +147,26 @@ program_result finish_program(const started_program& started) {
 }
 
 program_result run_program(const program_run& run) { return finish_program(start_program(run)); }
+
+bounded_result run_program_within(const program_run& run, std::chrono::milliseconds limit) {
+    const started_program started = start_program(run);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    bounded_result bounded;
+    for (;;) {
+        // Looked at without being waited for, so that finish_program reaps it.
+        siginfo_t info{};
+        if (::waitid(P_PID, static_cast<id_t>(started.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0)
+            break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(started.pid, SIGKILL);
+            bounded.timed_out = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    bounded.result = finish_program(started);
+    return bounded;
+}
 
 std::string read_file(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

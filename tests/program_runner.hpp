@@ -4,6 +4,7 @@
 // capturing standard output, standard error and the exit status.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -79,6 +80,15 @@ program_run make_sweep_run(std::vector<std::string> arguments, std::filesystem::
 program_run make_explore_run(std::vector<std::string> arguments);
 
 program_result run_program(const program_run& run);
+
+// run_program for what must end in bounded time: a program still running
+// after `limit` is killed (SIGKILL), and its result says so by the signal
+// and timed_out.
+struct bounded_result {
+    program_result result;
+    bool timed_out = false;
+};
+bounded_result run_program_within(const program_run& run, std::chrono::milliseconds limit);
 
 // A program started and not yet waited for, so that a test can act on it
 // while it runs (send it a signal, watch its files).

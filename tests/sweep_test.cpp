@@ -8,11 +8,14 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <thread>
 
 #include "program_runner.hpp"
+#include "sweep/content_hash.hpp"
 
 namespace zemrath::sweep {
 namespace {
@@ -157,9 +160,21 @@ TEST(Sweep, ExperimentErrorsNameTheFileLineAndKey) {
         {"answers = \"answers.txt\"\n[design]\nkind = \"factorial\"\n" + vary, "3: design.kind: must be"},
         {"answers = \"answers.txt\"\n[design]\nkind = \"sobol\"\n" + vary, "2: design.samples: is needed"},
         {"[parameters]\nadult-survival = 0.5\n" + vary, "1: parameters.embryo-larval-survival: missing"},
-        {"answers = \"nowhere.txt\"\n" + vary, "1: answers: cannot read"},
+        {"answers = \"nowhere.txt\"\n" + vary, "1: answers: cannot open answers file "},
         {"answers = \"answers.txt\"\nseeds = \"0-1000\"\n" + vary, "2: seeds: '0-1000' is not a seed"},
         {"answers = \"answers.txt\"\n", "1: vary: no parameter is varied"},
+        // Too large to hold, refused before a point is made, by the key that makes it so.
+        {"answers = \"answers.txt\"\n[vary.adult-survival]\nfrom = 0.3\nto = 0.6\npoints = 1000000000\n",
+         "5: vary.adult-survival.points: the design would have 1000000000 points, more than this machine's memory"},
+        {"answers = \"answers.txt\"\n[vary.adult-survival]\nvalues = [0.3]\n[vary.carrying-capacity]\nfrom = 1\n"
+         "to = 9\npoints = 2147483647\n[vary.generations]\nfrom = 1\nto = 9\npoints = 2147483647\n",
+         "7: vary.carrying-capacity.points: the design would have 4611686014132420609 points"},
+        {"answers = \"answers.txt\"\n[design]\nkind = \"sobol\"\nsamples = 100000000\n"
+         "[vary.adult-survival]\nfrom = 0.3\nto = 0.6\n[vary.carrying-capacity]\nfrom = 1\nto = 9\n"
+         "[vary.generations]\nfrom = 1\nto = 9\n[vary.fecundity-rate]\nfrom = 1\nto = 9\n"
+         "[vary.growth-inhibition]\nfrom = 0.1\nto = 0.9\n[vary.weight-at-one-year]\nfrom = 0.1\nto = 0.9\n"
+         "[vary.weight-increase-rate]\nfrom = 1\nto = 3\n[vary.max-juvenile-survival]\nfrom = 0.1\nto = 0.9\n",
+         "4: design.samples: the design would have 1000000000 points"},
     };
     for (const case_t& c : cases) {
         SCOPED_TRACE(c.experiment);
@@ -314,6 +329,332 @@ TEST(Sweep, DesignsWithSensitivityTables) {
             EXPECT_TRUE(sensitivity[1].starts_with("carrying-capacity,extinct_fraction,")) << sensitivity[1];
         }
         EXPECT_NE(runner::read_file(out / "sweep.svg").find(c.figure), std::string::npos);
+    }
+}
+
+// Four points with enough generations that each record has more than twenty
+// lines.
+const std::string small_grid = R"(answers = "answers.txt"
+seeds = "0-19"
+[parameters]
+generations = 30
+[vary.carrying-capacity]
+values = [100, 400]
+[vary.adult-survival]
+values = [0.3, 0.6]
+)";
+
+// The same grid over other seeds: another experiment.
+std::string other_experiment(std::string experiment) {
+    return experiment.replace(experiment.find("seeds = \"0-19\""), 14, "seeds = \"0-9\" ");
+}
+
+void write_bytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Names in the folder (and its folders) that the tools give temporary files.
+std::vector<std::string> temporary_names(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.path().filename().string().find(".zemrath-") != std::string::npos)
+            names.push_back(entry.path().string());
+    return names;
+}
+
+struct damage_case {
+    const char* name;
+    // Puts a damaged point-2.txt in place, from the sound record and one of
+    // another experiment.
+    std::function<void(const std::filesystem::path& point, std::string sound, const std::string& foreign)> apply;
+    const char* reason;  // after the file's name
+};
+
+std::string first_lines(const std::string& text, int count) {
+    std::size_t end = 0;
+    for (int line = 0; line < count; ++line) end = text.find('\n', end) + 1;
+    return text.substr(0, end);
+}
+
+const damage_case damage_cases[] = {
+    {"lost its last newline", [](const auto& p, std::string s, const auto&) { s.pop_back(); write_bytes(p, s); },
+     "does not end with a whole line"},
+    {"NUL bytes appended", [](const auto& p, std::string s, const auto&) { write_bytes(p, s + std::string(4, '\0')); },
+     "does not end with a whole line"},
+    {"cut to 20 lines", [](const auto& p, std::string s, const auto&) { write_bytes(p, first_lines(s, 20)); },
+     "does not end with its checksum line"},
+    {"cut to 1 line", [](const auto& p, std::string s, const auto&) { write_bytes(p, first_lines(s, 1)); },
+     "does not end with its checksum line"},
+    {"one digit changed",
+     [](const auto& p, std::string s, const auto&) {
+         const std::size_t digit = s.find_first_of("123456789", s.find('\n', s.find('\n') + 1));
+         s[digit] = s[digit] == '9' ? '8' : static_cast<char>(s[digit] + 1);
+         write_bytes(p, s);
+     },
+     "does not match its checksum"},
+    {"a line of commas", [](const auto& p, std::string, const auto&) { write_bytes(p, ",,,,,,\n"); },
+     "does not end with its checksum line"},
+    {"a point of another experiment", [](const auto& p, std::string, const auto& f) { write_bytes(p, f); },
+     "is a point of another experiment"},
+    {"an empty file", [](const auto& p, std::string, const auto&) { write_bytes(p, ""); }, "is empty"},
+    {"a directory in its place",
+     [](const auto& p, std::string, const auto&) {
+         std::filesystem::remove(p);
+         std::filesystem::create_directories(p / "inside");
+     },
+     "is a directory, not a kept point"},
+};
+
+TEST(Sweep, DamagedKeptPointsAreNamedSetAsideAndRunAgain) {
+    const auto folder = experiment_folder(small_grid);
+    const auto whole = runner::make_scratch_directory() / "whole";
+    ASSERT_EQ(run_experiment(folder, whole).exit_status, 0);
+    const std::string sound = runner::read_file(whole / "work" / "point-2.txt");
+    const auto other_folder = experiment_folder(other_experiment(small_grid));
+    const auto other = runner::make_scratch_directory() / "other";
+    ASSERT_EQ(run_experiment(other_folder, other).exit_status, 0);
+    const std::string foreign = runner::read_file(other / "work" / "point-2.txt");
+
+    for (const damage_case& c : damage_cases) {
+        SCOPED_TRACE(c.name);
+        const auto out = runner::make_scratch_directory() / "out";
+        ASSERT_EQ(run_experiment(folder, out).exit_status, 0);
+        const auto point = out / "work" / "point-2.txt";
+        const std::string named = "point 2 is damaged: " + point.string() + " " + c.reason;
+
+        // A merge names it, sets it aside and writes nothing.
+        for (const char* name : {"summary.csv", "outcomes.csv"}) std::filesystem::remove(out / name);
+        c.apply(point, sound, foreign);
+        const auto merged = sweep({"merge", out.string()});
+        EXPECT_EQ(merged.exit_status, 1);
+        EXPECT_NE(merged.standard_error.find(named), std::string::npos) << merged.standard_error;
+        EXPECT_NE(merged.standard_error.find("missing points 2 (1 of 4, 1 of them damaged and set aside)"),
+                  std::string::npos)
+            << merged.standard_error;
+        EXPECT_FALSE(std::filesystem::exists(out / "summary.csv"));
+        EXPECT_TRUE(std::filesystem::exists(out / "work" / "damaged" / "point-2.txt"));
+        EXPECT_FALSE(std::filesystem::exists(point));
+
+        // A run names it, sets it aside beside the first and runs it again.
+        c.apply(point, sound, foreign);
+        const auto again = run_experiment(folder, out);
+        ASSERT_EQ(again.exit_status, 0) << again.standard_error;
+        EXPECT_NE(again.standard_error.find(named), std::string::npos) << again.standard_error;
+        EXPECT_NE(again.standard_error.find("damaged/point-2.txt.2; it is run again"), std::string::npos)
+            << again.standard_error;
+        EXPECT_EQ(runner::read_file(point), sound);
+        EXPECT_EQ(final_files(out), final_files(whole));
+        const auto merged_again = sweep({"merge", out.string()});
+        EXPECT_EQ(merged_again.exit_status, 0) << merged_again.standard_error;
+        EXPECT_EQ(final_files(out), final_files(whole));
+    }
+}
+
+TEST(Sweep, PointsOfAnotherExperimentAreNeverTakenForThisOnes) {
+    const auto folder = experiment_folder(small_grid);
+    const auto other_folder = experiment_folder(other_experiment(small_grid));
+    const auto alone = runner::make_scratch_directory() / "alone";
+    ASSERT_EQ(run_experiment(other_folder, alone).exit_status, 0);
+
+    // The identity file lost: the points say whose they are.
+    const auto out = runner::make_scratch_directory() / "out";
+    ASSERT_EQ(run_experiment(folder, out).exit_status, 0);
+    const std::string identity = runner::read_file(out / "work" / "identity.txt");
+    const file_contents before = final_files(out);
+    std::filesystem::remove(out / "work" / "identity.txt");
+    const auto refused = run_experiment(other_folder, out);
+    EXPECT_EQ(refused.exit_status, 2);
+    EXPECT_NE(refused.standard_error.find("holds the points of another experiment (" + (out / "work").string() +
+                                          " has no identity file"),
+              std::string::npos)
+        << refused.standard_error;
+    EXPECT_EQ(final_files(out), before);
+    // Its own points rebuild the identity.
+    const auto rebuilt = run_experiment(folder, out);
+    ASSERT_EQ(rebuilt.exit_status, 0) << rebuilt.standard_error;
+    EXPECT_EQ(runner::read_file(out / "work" / "identity.txt"), identity);
+    EXPECT_EQ(final_files(out), before);
+
+    // An edited identity file is said to be one, set aside and rebuilt.
+    std::string edited = identity;
+    edited.replace(edited.find("seeds 0-19"), 10, "seeds 0-29");
+    write_bytes(out / "work" / "identity.txt", edited);
+    const auto repaired = sweep({"merge", out.string()});
+    ASSERT_EQ(repaired.exit_status, 0) << repaired.standard_error;
+    EXPECT_NE(repaired.standard_error.find((out / "work" / "identity.txt").string() +
+                                           " was edited or is damaged: its content does not match its checksum"),
+              std::string::npos)
+        << repaired.standard_error;
+    EXPECT_EQ(runner::read_file(out / "work" / "identity.txt"), identity);
+    EXPECT_EQ(runner::read_file(out / "work" / "damaged" / "identity.txt"), edited);
+
+    // A sound identity of another version is named as such.
+    std::string older = identity.substr(0, identity.rfind("sha256 "));
+    older.replace(0, older.find('\n'), "zemrath-sweep 0.0.1");
+    write_bytes(out / "work" / "identity.txt", older + "sha256 " + content_hash(older) + "\n");
+    const auto other_version = run_experiment(folder, out);
+    EXPECT_EQ(other_version.exit_status, 2);
+    EXPECT_NE(other_version.standard_error.find("holds the points of version 0.0.1 of the program (this is "),
+              std::string::npos)
+        << other_version.standard_error;
+
+    // --restart discards every old point: the result is the other
+    // experiment's alone.
+    const auto restarted = run_experiment(other_folder, out, {"--restart"});
+    ASSERT_EQ(restarted.exit_status, 0) << restarted.standard_error;
+    EXPECT_EQ(final_files(out), final_files(alone));
+    EXPECT_TRUE(temporary_names(out).empty());
+}
+
+TEST(Sweep, ARunWhoseFolderIsTakenOverStopsAndMixesNothing) {
+    // A slow run of one experiment; another restarts the folder under it.
+    const auto slow_folder = experiment_folder(R"(answers = "answers.txt"
+seeds = "0-199"
+[parameters]
+generations = 100
+[vary.carrying-capacity]
+from = 100
+to = 1000
+points = 40
+)");
+    const auto folder = experiment_folder(small_grid);
+    const auto alone = runner::make_scratch_directory() / "alone";
+    ASSERT_EQ(run_experiment(folder, alone).exit_status, 0);
+
+    const auto out = runner::make_scratch_directory() / "out";
+    const runner::started_program slow = runner::start_program(runner::make_sweep_run(
+        {"run", (slow_folder / "experiment.toml").string(), "--out", out.string(), "--quiet", "--threads", "1"}));
+    ASSERT_TRUE(points_kept(out, 2));
+    const auto restarted = run_experiment(folder, out, {"--restart"});
+    const auto stopped = runner::finish_program(slow);
+    ASSERT_EQ(restarted.exit_status, 0) << restarted.standard_error;
+    EXPECT_EQ(stopped.exit_status, 1) << stopped.standard_error;
+    EXPECT_NE(stopped.standard_error.find("was discarded by another run (--restart) while this one ran"),
+              std::string::npos)
+        << stopped.standard_error;
+    EXPECT_EQ(final_files(out), final_files(alone));
+    const auto merged = sweep({"merge", out.string()});
+    EXPECT_EQ(merged.exit_status, 0) << merged.standard_error;
+    EXPECT_EQ(final_files(out), final_files(alone));
+}
+
+// Waits until an entry whose name starts with prefix shows in the folder.
+bool entry_appears(const std::filesystem::path& folder, const std::string& prefix) {
+    for (int tries = 0; tries < 400000; ++tries) {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+            if (entry.path().filename().string().starts_with(prefix)) return true;
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    return false;
+}
+
+TEST(Sweep, KillsDuringRestartAndTheFinalWriteLeaveNothingMixedOrBehind) {
+    // Long records, so that the final write takes a while.
+    std::string long_grid = small_grid;
+    long_grid.replace(long_grid.find("generations = 30"), 16, "generations = 2000");
+    const auto folder = experiment_folder(long_grid);
+    const auto other_folder = experiment_folder(other_experiment(long_grid));
+    const auto whole = runner::make_scratch_directory() / "whole";
+    ASSERT_EQ(run_experiment(other_folder, whole).exit_status, 0);
+    const auto first = runner::make_scratch_directory() / "first";
+    ASSERT_EQ(run_experiment(folder, first).exit_status, 0);
+
+    // Killed while --restart removes the old points (many of them).
+    const auto out = runner::make_scratch_directory() / "out";
+    ASSERT_EQ(run_experiment(folder, out).exit_status, 0);
+    for (int i = 0; i < 20000; ++i) write_bytes(out / "work" / ("old-" + std::to_string(i) + ".txt"), "old");
+    const auto restart_run = [&] {
+        return runner::make_sweep_run(
+            {"run", (other_folder / "experiment.toml").string(), "--out", out.string(), "--quiet", "--restart"});
+    };
+    // Killed once the old folder is renamed away, while it is being removed.
+    runner::started_program started = runner::start_program(restart_run());
+    bool removing = false;
+    for (int tries = 0; tries < 400000 && !removing; ++tries) {
+        removing = !std::filesystem::exists(out / "work");
+        if (!removing) std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    EXPECT_TRUE(removing);
+    ::kill(started.pid, SIGKILL);
+    runner::finish_program(started);
+    EXPECT_FALSE(temporary_names(out).empty()) << "the kill came after the clean-up";
+    const auto resumed = run_experiment(other_folder, out);
+    ASSERT_EQ(resumed.exit_status, 0) << resumed.standard_error;
+    EXPECT_EQ(final_files(out), final_files(whole));
+    EXPECT_EQ(temporary_names(out), std::vector<std::string>{});
+
+    // Killed while the final files are written: the earlier set or the new
+    // one, never a mix, and the next run leaves no temporary file behind.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        const auto set = runner::make_scratch_directory() / "set";
+        ASSERT_EQ(run_experiment(folder, set).exit_status, 0);
+        write_bytes(set / ".bashrc.backup", "not the sweep's");
+        started = runner::start_program(runner::make_sweep_run(
+            {"run", (other_folder / "experiment.toml").string(), "--out", set.string(), "--quiet", "--restart"}));
+        EXPECT_TRUE(entry_appears(set, ".summary.csv.zemrath-"));
+        ::kill(started.pid, SIGKILL);
+        runner::finish_program(started);
+        file_contents left = final_files(set);
+        left.erase(".bashrc.backup");
+        std::erase_if(left, [](const auto& file) { return file.first.find(".zemrath-") != std::string::npos; });
+        EXPECT_TRUE(left == final_files(first) || left == final_files(whole)) << "a mix of two sets";
+        // What a kill leaves, and what it could leave in the work folder.
+        write_bytes(set / ".sweep.svg.zemrath-Ab12Cd", "partial");
+        write_bytes(set / "work" / ".point-1.txt.zemrath-Xy34Zw", "partial");
+        const auto next = run_experiment(other_folder, set);
+        ASSERT_EQ(next.exit_status, 0) << next.standard_error;
+        EXPECT_EQ(temporary_names(set), std::vector<std::string>{});
+        EXPECT_EQ(runner::read_file(set / ".bashrc.backup"), "not the sweep's");
+        left = final_files(set);
+        left.erase(".bashrc.backup");
+        EXPECT_EQ(left, final_files(whole));
+    }
+}
+
+TEST(Sweep, ExtremeValuesGiveAFigureInBoundedTime) {
+    struct case_t {
+        const char* vary;
+        bool drawable;  // the parameter's axis
+    };
+    const case_t cases[] = {
+        {"[vary.growth-inhibition]\nvalues = [1e16]\n", true},
+        {"[vary.growth-inhibition]\nvalues = [inf]\n", false},
+        {"[vary.growth-inhibition]\nvalues = [\"-inf\", 1]\n", false},
+        {"[vary.growth-inhibition]\nvalues = [\"nan\", 1]\n", false},
+        {"[vary.growth-inhibition]\nvalues = [\"1D17\"]\n", true},
+        {"[vary.growth-inhibition]\nvalues = [1e300, 1.7e308]\n", true},
+        {"[vary.growth-inhibition]\nvalues = [0, 1e-300]\n", true},
+        {"[vary.growth-inhibition]\nvalues = [0.5, 0.5]\n", true},
+        {"[vary.growth-inhibition]\nfrom = 1e16\nto = 1e16\n[vary.adult-survival]\nvalues = [0.5]\n"
+         "[design]\nkind = \"latin-hypercube\"\nsamples = 4\n",
+         true},
+        {"[vary.growth-inhibition]\nvalues = [inf, 1]\n[vary.adult-survival]\nvalues = [0.3, 0.6]\n", true},
+        {"[vary.growth-inhibition]\nvalues = [1e300, inf]\n[vary.adult-survival]\nvalues = [0.3, 0.6]\n"
+         "[design]\nkind = \"one-at-a-time\"\n",
+         true},
+        {"[vary.growth-inhibition]\nfrom = 1e-300\nto = 1.7e308\n[vary.adult-survival]\nfrom = 0.3\nto = 0.6\n"
+         "[design]\nkind = \"sobol\"\nsamples = 4\n",
+         true},
+    };
+    const std::regex not_a_number_text("\\b-?(nan|inf)\\b", std::regex::icase);
+    for (const case_t& c : cases) {
+        SCOPED_TRACE(c.vary);
+        const auto folder = experiment_folder(std::string("answers = \"answers.txt\"\nseeds = \"0-9\"\n") +
+                                              "[parameters]\ngenerations = 5\n" + c.vary);
+        const auto out = runner::make_scratch_directory() / "out";
+        const runner::bounded_result bounded = runner::run_program_within(
+            runner::make_sweep_run({"run", (folder / "experiment.toml").string(), "--out", out.string(), "--quiet"}),
+            std::chrono::seconds(60));
+        ASSERT_FALSE(bounded.timed_out) << "no figure after 60 s";
+        ASSERT_EQ(bounded.result.exit_status, 0) << bounded.result.standard_error;
+        const std::string svg = runner::read_file(out / "sweep.svg");
+        EXPECT_LT(svg.size(), 1u << 20);
+        EXPECT_TRUE(svg.ends_with("</svg>\n"));
+        std::smatch found;
+        EXPECT_FALSE(std::regex_search(svg, found, not_a_number_text)) << found.str(0);
+        EXPECT_EQ(svg.find("axis cannot be drawn") == std::string::npos, c.drawable);
     }
 }
 

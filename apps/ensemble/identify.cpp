@@ -1,8 +1,6 @@
 #include "ensemble/identify.hpp"
 
 #include <charconv>
-#include <fstream>
-#include <sstream>
 
 #include "zemrath/error.hpp"
 #include "zemrath/seed_list.hpp"
@@ -41,12 +39,15 @@ bool parse_row(std::string_view line, generation_row& row) {
 
 }  // namespace
 
-std::vector<generation_row> read_results_file(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw error(error_code::read_failed, "cannot read " + path.string());
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    const std::string text = bytes.str();
+input_kind results_file_kind(const model_parameters& parameters) {
+    std::size_t header = 0;
+    for (std::string_view line : header_lines) header += line.size() + 2;
+    constexpr std::size_t longest_row = 4 * (1 + 11) + 2;  // " -2147483648" four times, CR LF
+    return {"results file", header + rows_per_stream(parameters) * longest_row};
+}
+
+std::vector<generation_row> read_results_file(const std::filesystem::path& path, const input_kind& kind) {
+    const std::string text = read_input_file(path.string(), kind);
 
     std::vector<generation_row> rows;
     std::size_t line_number = 0;

@@ -43,7 +43,8 @@ ensemble_options options_for(const ensemble::ensemble_request& request, const cl
 
 int identify(const ensemble::ensemble_request& request) {
     const model_parameters parameters = derive_model_parameters(request.parameters);
-    const std::vector<generation_row> rows = ensemble::read_results_file(request.identify);
+    const std::vector<generation_row> rows =
+        ensemble::read_results_file(request.identify, ensemble::results_file_kind(parameters));
     const ensemble::identification found = ensemble::identify_seeds(parameters, rows, request.seeds);
     const std::string text = ensemble::identification_text(found, request.identify, request.seeds, parameters);
     if (const std::optional<std::string> reason = cli::write_standard_output(text))

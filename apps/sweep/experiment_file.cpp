@@ -1,7 +1,11 @@
 #include "sweep/experiment_file.hpp"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 #include <toml++/toml.h>
@@ -116,11 +120,40 @@ std::int64_t whole_number(const location& at, const toml::node& node, std::int64
     return value->get();
 }
 
+// What the program keeps per point of a design while it runs, at most: its
+// answers, its lines in the identity and in points.csv, its outcomes, and
+// what the containers around them add. A generous round figure.
+constexpr std::uint64_t bytes_per_point = 1024;
+
+// The memory this process may have: the machine's, or less where a limit
+// on the process says so.
+std::uint64_t memory_available() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long page_size = ::sysconf(_SC_PAGESIZE);
+    std::uint64_t bytes = pages > 0 && page_size > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size)
+                                                     : UINT64_MAX;
+    for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        rlimit limit{};
+        if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+            bytes = std::min<std::uint64_t>(bytes, limit.rlim_cur);
+    }
+    return bytes;
+}
+
+// "23.4 GB".
+std::string gigabytes(std::uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
+    return text;
+}
+
 struct reader {
     const std::string& file;
     experiment result;
     partial_answers base;
     std::uint32_t base_line = 1;  // where a missing answer is reported
+    std::vector<location> size_keys;  // what gives each varied parameter's number of values
+    location samples_key;
 
     void read_top(const toml::table& root, const std::function<std::string(const std::string&)>& load_answers) {
         only_known_keys(file, root, "", {"answers", "seeds", "parameters", "vary", "design"});
@@ -163,8 +196,10 @@ struct reader {
         only_known_keys(file, design, "design.", {"kind", "samples", "sample-seed"});
         experiment_design& d = result.design;
         if (const toml::node* node = design.get("kind")) d.kind = kind_named(at_node(file, *node, "design.kind"), *node);
-        if (const toml::node* node = design.get("samples"))
-            d.samples = static_cast<std::int32_t>(whole_number(at_node(file, *node, "design.samples"), *node, 2, 100000000));
+        if (const toml::node* node = design.get("samples")) {
+            samples_key = at_node(file, *node, "design.samples");
+            d.samples = static_cast<std::int32_t>(whole_number(samples_key, *node, 2, 100000000));
+        }
         if (const toml::node* node = design.get("sample-seed"))
             d.sample_seed = static_cast<std::uint64_t>(
                 whole_number(at_node(file, *node, "design.sample-seed"), *node, 0, INT64_MAX));
@@ -195,6 +230,7 @@ struct reader {
                 fail(at, "give values, or from and to, not both");
             const auto* list = node->as_array();
             if (list == nullptr || list->empty()) fail(at_node(file, *node, prefix + ".values"), "must be a list of values");
+            size_keys.push_back(at_node(file, *node, prefix + ".values"));
             for (const toml::node& value : *list)
                 parameter.values.push_back(parameter_value(at_node(file, value, prefix + ".values"), value, parameter.answer));
             return;
@@ -203,9 +239,11 @@ struct reader {
             if (table.get(end) == nullptr) fail(at, std::string("needs values, or from and to (") + end + " is missing)");
         parameter.from = parameter_value(at_node(file, *table.get("from"), prefix + ".from"), *table.get("from"), parameter.answer);
         parameter.to = parameter_value(at_node(file, *table.get("to"), prefix + ".to"), *table.get("to"), parameter.answer);
-        if (const toml::node* node = table.get("points"))
-            parameter.points = static_cast<std::int32_t>(whole_number(at_node(file, *node, prefix + ".points"), *node,
-                                                                      INT32_MIN, INT32_MAX));
+        size_keys.push_back({&file, table.source().begin.line, prefix + ".points"});
+        if (const toml::node* node = table.get("points")) {
+            size_keys.back() = at_node(file, *node, prefix + ".points");
+            parameter.points = static_cast<std::int32_t>(whole_number(size_keys.back(), *node, INT32_MIN, INT32_MAX));
+        }
         if (const toml::node* node = table.get("scale")) {
             const auto scale = node->value<std::string>();
             if (scale != "linear" && scale != "log") fail(at_node(file, *node, prefix + ".scale"), "must be \"linear\" or \"log\"");
@@ -241,6 +279,25 @@ struct reader {
         }
         result.design.base = base.values;
     }
+
+    // A design must fit in memory with room to spare; the key named is the
+    // one that makes it large.
+    void check_size() const {
+        const experiment_design& d = result.design;
+        const std::uint64_t points = design_size(d);
+        const std::uint64_t most = memory_available() / bytes_per_point;
+        if (points <= most) return;
+        location at = samples_key.file != nullptr ? samples_key : location{&file, 1, "design.samples"};
+        if (d.kind == design_kind::grid || d.kind == design_kind::one_at_a_time) {
+            std::size_t largest = 0;
+            for (std::size_t j = 1; j < d.varied.size(); ++j)
+                if (parameter_value_count(d.varied[j]) > parameter_value_count(d.varied[largest])) largest = j;
+            at = size_keys[largest];
+        }
+        fail(at, "the design would have " + (points == UINT64_MAX ? "more than 2^64" : std::to_string(points)) +
+                     " points, more than this machine's memory can keep track of (" + std::to_string(most) +
+                     " points in " + gigabytes(memory_available()) + ")");
+    }
 };
 
 const toml::table* table_at(const std::string& file, const toml::table& root, const char* key) {
@@ -264,7 +321,7 @@ experiment parse_experiment(std::string_view text, const std::string& name,
         throw error(error_code::bad_value, name + ":" + std::to_string(failure.source().begin.line) + ": " +
                                                std::string(failure.description()));
     }
-    reader r{name, {}, {}};
+    reader r{name, {}, {}, 1, {}, {}};
     r.read_top(root, load_answers);
     if (const auto* parameters = table_at(name, root, "parameters")) r.read_parameters(*parameters);
     if (const auto* design = table_at(name, root, "design")) r.read_design(*design);
@@ -272,6 +329,7 @@ experiment parse_experiment(std::string_view text, const std::string& name,
     if (vary == nullptr || vary->empty()) fail({&name, 1, "vary"}, "no parameter is varied");
     r.read_varied(*vary);
     r.complete_base();
+    r.check_size();
     return r.result;
 }
 

@@ -30,8 +30,14 @@
 #include <vector>
 
 #include "zemrath/design.hpp"
+#include "zemrath/input_file.hpp"
 
 namespace zemrath::sweep {
+
+// An experiment file: a few tables, and lists of values that a person
+// writes or a script makes. Four mebibytes hold lists of hundreds of
+// thousands of values, more than any design that runs in a lifetime needs.
+inline constexpr input_kind experiment_file_kind{"experiment file", std::size_t{4} << 20};
 
 struct experiment {
     experiment_design design;
@@ -42,7 +48,10 @@ struct experiment {
 // Reads the experiment from its text. `name` names the file in messages;
 // `load_answers` gives the bytes of the answers file the experiment names
 // (its path as written in the file). Any problem throws
-// error_code::bad_value with "name:line: key: reason".
+// error_code::bad_value with "name:line: key: reason"; so does a design of
+// more points than the memory of this machine can keep track of, naming the
+// key that makes it so large (a range's points, a list of values, samples),
+// before any point is made.
 experiment parse_experiment(std::string_view text, const std::string& name,
                             const std::function<std::string(const std::string& path)>& load_answers);
 

@@ -1,8 +1,6 @@
 // zemrath-sweep: parameter sweeps and sensitivity analysis over every
 // random stream, resumable and able to run in shards.
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "cli/tool_shell.hpp"
 #include "results/file_set.hpp"
@@ -13,6 +11,7 @@
 #include "sweep/point_store.hpp"
 #include "sweep/sweep_files.hpp"
 #include "sweep/sweep_run.hpp"
+#include "zemrath/answer_reader.hpp"
 #include "zemrath/design.hpp"
 #include "zemrath/seed_list.hpp"
 #include "zemrath/sweep_analysis.hpp"
@@ -24,17 +23,15 @@ using namespace zemrath::sweep;
 
 constexpr std::string_view program = "zemrath-sweep";
 
-int fail(const std::string& message, int status = cli::exit_failed) {
-    cli::report(program, message);
-    return status;
-}
+// Points damaged again this many times over, as soon as they were run
+// again, are being changed by something else.
+constexpr int most_rounds = 3;
 
-std::string read_file(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw error(error_code::bad_value, "cannot read " + path.string());
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+void tell(const std::string& message) { cli::report(program, message); }
+
+int fail(const std::string& message, int status = cli::exit_failed) {
+    tell(message);
+    return status;
 }
 
 // An experiment read from its file, with the texts that go into the work
@@ -48,21 +45,22 @@ struct loaded_experiment {
 loaded_experiment load(const std::string& text, const std::string& name,
                        const std::function<std::string(const std::string&)>& load_answers) {
     loaded_experiment loaded;
-    loaded.identity.experiment_text = text;
+    std::optional<std::string> answers_text;
     loaded.plan = parse_experiment(text, name, [&](const std::string& path) {
-        loaded.identity.answers_text = load_answers(path);
-        return *loaded.identity.answers_text;
+        answers_text = load_answers(path);
+        return *answers_text;
     });
     try {
         loaded.points = design_points(loaded.plan.design);
     } catch (const error& failure) {
         throw error(error_code::bad_value, name + ": " + failure.what());
     }
-    loaded.identity.identity = identity_text(loaded.plan, loaded.points);
+    loaded.identity = identity_of(loaded.plan, loaded.points, text, std::move(answers_text));
     return loaded;
 }
 
 int finish(const loaded_experiment& loaded, const point_store& store, const std::filesystem::path& directory) {
+    check_folder_still_open(store);
     const sweep_analysis analysis = analyse_sweep(loaded.plan.design, kept_outcomes(store, loaded.points.size()));
     write_sweep_files(directory, loaded.plan, loaded.points, store, analysis);
     if (const std::optional<std::string> reason =
@@ -76,26 +74,51 @@ std::string point_list(const std::vector<std::size_t>& points) {
     return format_seed_list(numbers);
 }
 
-int run(const sweep_request& request, const cli::tool_settings& settings) {
-    const std::filesystem::path file = request.experiment_file;
-    const loaded_experiment loaded = load(read_file(file), file.string(), [&](const std::string& path) {
-        return read_file(file.parent_path() / path);
-    });
-    results::prepare_directory(request.out_directory);
-    const point_store store = open_point_store(request.out_directory, loaded.identity, request.restart);
+std::vector<std::size_t> every_point(std::size_t count) {
+    std::vector<std::size_t> all(count);
+    for (std::size_t i = 0; i < count; ++i) all[i] = i;
+    return all;
+}
 
+void tell_damaged(const std::vector<damaged_point>& damaged, const std::string& then) {
+    for (const damaged_point& d : damaged)
+        tell("point " + std::to_string(d.point) + " is damaged: " + d.file.string() + " " + d.reason +
+             "; set aside as " + d.set_aside.string() + then);
+}
+
+int run(const sweep_request& request, const cli::tool_settings& tool) {
+    const std::filesystem::path file = request.experiment_file;
+    const loaded_experiment loaded =
+        load(read_input_file(file.string(), experiment_file_kind), file.string(),
+             [&](const std::string& path) { return read_input_file((file.parent_path() / path).string(), answers_file_kind); });
+    results::prepare_directory(request.out_directory);
+    const point_store store = open_point_store(request.out_directory, loaded.identity, request.restart,
+                                               "; give --restart to discard them, or another --out", tell);
+
+    // Every point of this run that is not kept whole is run, until all are:
+    // one that is damaged is set aside and run again.
     const std::vector<std::size_t> mine = shard_points(loaded.points.size(), request.shard, request.shards);
-    const std::vector<std::size_t> to_run = missing_points(store, mine);
-    const std::size_t ran = run_points(loaded.plan, loaded.points, to_run, store,
-                                       {settings.threads, settings.kernel, !request.quiet && results::progress_wanted()});
-    if (results::interrupted())
-        return fail("interrupted after " + std::to_string(ran) + " of " + std::to_string(to_run.size()) +
-                        " points; they are kept in " + store.folder.string() + ", and the same command goes on",
-                    results::interruption_status());
+    const run_settings settings{tool.threads, tool.kernel, !request.quiet && results::progress_wanted()};
+    std::size_t ran = 0;
+    std::size_t kept_before = 0;
+    for (int round = 0;; ++round) {
+        const point_check check = check_points(store, mine);
+        tell_damaged(check.damaged, "; it is run again");
+        if (round == 0) kept_before = mine.size() - check.missing.size();
+        if (check.missing.empty()) break;
+        if (round == most_rounds)
+            return fail("points " + point_list(check.missing) + " were damaged again right after they were run: " +
+                        "is something else writing to " + store.folder.string() + "?");
+        const std::size_t done = run_points(loaded.plan, loaded.points, check.missing, store, settings);
+        ran += done;
+        if (results::interrupted())
+            return fail("interrupted after " + std::to_string(done) + " of " + std::to_string(check.missing.size()) +
+                            " points; they are kept in " + store.folder.string() + ", and the same command goes on",
+                        results::interruption_status());
+    }
     if (request.shards > 1) {
         const std::string text = "shard " + std::to_string(request.shard) + "/" + std::to_string(request.shards) +
-                                 ": " + std::to_string(ran) + " points run, " +
-                                 std::to_string(mine.size() - to_run.size()) +
+                                 ": " + std::to_string(ran) + " points run, " + std::to_string(kept_before) +
                                  " kept from before; once every shard is done: zemrath-sweep merge " +
                                  request.out_directory.string() + "\n";
         if (const std::optional<std::string> reason = cli::write_standard_output(text))
@@ -107,19 +130,24 @@ int run(const sweep_request& request, const cli::tool_settings& settings) {
 }
 
 int merge(const sweep_request& request) {
-    const point_store store = existing_point_store(request.out_directory);
-    const std::string name = (store.folder / experiment_copy_name).string();
-    const loaded_experiment loaded = load(read_kept_file(store, experiment_copy_name), name, [&](const std::string&) {
-        return read_kept_file(store, answers_copy_name);
-    });
-    if (kept_identity(store) != loaded.identity.identity)
-        return fail(request.out_directory.string() + " was run by another version of the program; run it again");
-    std::vector<std::size_t> all(loaded.points.size());
-    for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
-    const std::vector<std::size_t> missing = missing_points(store, all);
-    if (!missing.empty())
-        return fail("missing points " + point_list(missing) + " (" + std::to_string(missing.size()) + " of " +
-                    std::to_string(all.size()) + "): run their shards first");
+    const std::filesystem::path folder = existing_work_folder(request.out_directory);
+    const std::string name = (folder / experiment_copy_name).string();
+    const loaded_experiment loaded =
+        load(read_kept_file(folder, experiment_copy_name, experiment_file_kind), name,
+             [&](const std::string&) { return read_kept_file(folder, answers_copy_name, answers_file_kind); });
+    results::prepare_directory(request.out_directory);
+    const point_store store =
+        open_point_store(request.out_directory, loaded.identity, false,
+                         "; " + name + " is not the experiment they were run with (was it edited?)", tell);
+    const point_check check = check_points(store, every_point(loaded.points.size()));
+    tell_damaged(check.damaged, "");
+    if (!check.missing.empty()) {
+        const std::size_t damaged = check.damaged.size();
+        return fail("missing points " + point_list(check.missing) + " (" + std::to_string(check.missing.size()) +
+                    " of " + std::to_string(loaded.points.size()) +
+                    (damaged > 0 ? ", " + std::to_string(damaged) + " of them damaged and set aside" : "") +
+                    "): run their shards " + (damaged > 0 ? "again" : "first") + ", then merge");
+    }
     results::hold_second_interruption();
     return finish(loaded, store, request.out_directory);
 }

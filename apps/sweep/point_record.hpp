@@ -1,7 +1,20 @@
 // What is kept of one finished point: its outcomes and its lines of the
-// summary table, as text that reads back to the same numbers.
+// summary table, as text that reads back to the same numbers, between a
+// line that says what the record is and a line that proves it whole:
+//
+//   zemrath-sweep VERSION point N of experiment HASH
+//   the outcomes, comma-separated, in the order of outcome_columns
+//   the point's lines of summary.csv, without their point column
+//   sha256 CHECKSUM
+//
+// HASH names the experiment the point belongs to (the content_hash of its
+// identity, see sweep_run.hpp), CHECKSUM is the content_hash of every byte
+// before its line. A record is taken only when both agree, so a file cut
+// short, grown, changed in one digit, or written by another experiment or
+// another version of the program is known for what it is.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,10 +23,37 @@
 
 namespace zemrath::sweep {
 
-// The first line holds the outcomes, the rest are the point's lines of
-// summary.csv without their point column.
-std::string point_record_text(const ensemble_analysis& analysis);
+// Which record a file must be.
+struct point_origin {
+    std::string_view experiment;  // the experiment's hash
+    std::size_t point = 0;
+};
 
+std::string point_record_text(const ensemble_analysis& analysis, const point_origin& origin);
+
+// Why the bytes are not a sound record of that point, worded to follow the
+// file's name ("does not end with its checksum line", "is a point of
+// another experiment"); "" when they are one.
+std::string record_damage(std::string_view bytes, const point_origin& origin);
+
+// The content of a sound record: the outcomes line and the summary lines,
+// every one ending in LF.
+std::string_view record_content(std::string_view record);
+
+// The experiment and the version a record's first line names, when it has
+// the form of one; empty otherwise. Read without checking the rest, to tell
+// whose points a folder holds.
+struct record_header {
+    std::string version;
+    std::string experiment;
+};
+record_header record_header_of(std::string_view first_line);
+
+// The most bytes a record of a point with this many generations can have.
+std::size_t largest_point_record(std::int32_t generations);
+
+// On the content (record_content) of a record: its outcomes, and its lines
+// of summary.csv.
 point_outcomes outcomes_in_record(std::string_view record);
 std::string_view summary_lines_in_record(std::string_view record);
 

@@ -1,5 +1,6 @@
 #include "sweep/sweep_run.hpp"
 
+#include <algorithm>
 #include <chrono>
 
 #include "results/interruption.hpp"
@@ -47,11 +48,12 @@ std::vector<std::size_t> shard_points(std::size_t points, int shard, int shards)
     return mine;
 }
 
-std::vector<std::size_t> missing_points(const point_store& store, std::span<const std::size_t> wanted) {
-    std::vector<std::size_t> missing;
-    for (std::size_t point : wanted)
-        if (!has_point(store, point)) missing.push_back(point);
-    return missing;
+experiment_identity identity_of(const experiment& plan, std::span<const parameter_set> points,
+                                std::string experiment_text, std::optional<std::string> answers_text) {
+    std::int32_t generations = 0;
+    for (const parameter_set& point : points) generations = std::max(generations, point.generations);
+    return {identity_text(plan, points), std::move(experiment_text), std::move(answers_text),
+            largest_point_record(generations)};
 }
 
 std::size_t run_points(const experiment& plan, std::span<const parameter_set> points,
@@ -68,7 +70,7 @@ std::size_t run_points(const experiment& plan, std::span<const parameter_set> po
             results::show_status_line(progress_text(done, to_run.size(), done * plan.seeds.size(), elapsed.count()));
         }
         const ensemble_runs runs = run_ensemble(derive_model_parameters(points[point]), plan.seeds, options);
-        keep_point(store, point, point_record_text(analyse_ensemble(runs)));
+        keep_point(store, point, point_record_text(analyse_ensemble(runs), {store.experiment, point}));
         ++done;
     }
     if (settings.show_progress) results::clear_progress_line();

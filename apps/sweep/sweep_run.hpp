@@ -21,8 +21,9 @@ std::string identity_text(const experiment& plan, std::span<const parameter_set>
 // The points of shard `shard` of `shards`: every shards-th from `shard`.
 std::vector<std::size_t> shard_points(std::size_t points, int shard, int shards);
 
-// The points among `wanted` that the store does not keep.
-std::vector<std::size_t> missing_points(const point_store& store, std::span<const std::size_t> wanted);
+// What a work folder of this experiment holds besides its points.
+experiment_identity identity_of(const experiment& plan, std::span<const parameter_set> points,
+                                std::string experiment_text, std::optional<std::string> answers_text);
 
 struct run_settings {
     int threads = 0;
@@ -30,9 +31,9 @@ struct run_settings {
     bool show_progress = false;
 };
 
-// Runs the points given, in order, keeping each as it finishes. Stops
-// early, between points, when an interruption arrives; returns the number
-// of points run.
+// Runs the points given, in order, keeping each as it finishes (as a record
+// that names the store's experiment). Stops early, between points, when an
+// interruption arrives; returns the number of points run.
 std::size_t run_points(const experiment& plan, std::span<const parameter_set> points,
                        std::span<const std::size_t> to_run, const point_store& store, const run_settings& settings);
 

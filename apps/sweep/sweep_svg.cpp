@@ -5,7 +5,6 @@
 #include <numeric>
 
 #include "results/svg_plot.hpp"
-#include "zemrath/real_text.hpp"
 #include "zemrath/seed_list.hpp"
 #include "zemrath/sweep_analysis.hpp"
 
@@ -38,16 +37,9 @@ double position(const experiment& plan, std::size_t j, double value) {
 
 // An axis over the positions of a parameter's values.
 axis_ticks parameter_axis(const experiment& plan, std::size_t j, std::span<const parameter_set> points) {
-    double low = INFINITY, high = -INFINITY;
-    for (const parameter_set& p : points) {
-        const double x = position(plan, j, answer_value(p, plan.design.varied[j].answer));
-        low = std::min(low, x);
-        high = std::max(high, x);
-    }
-    if (!(high > low)) high = low + 1;
-    const double step = round_axis(0, high - low, 5, 1e-12).step;
-    // A little slack, so that 0.3 / 0.1 = 2.9999999999999996 still starts at 0.3.
-    return {std::floor(low / step + 1e-9) * step, std::ceil(high / step - 1e-9) * step, step};
+    std::vector<double> positions;
+    for (const parameter_set& p : points) positions.push_back(position(plan, j, answer_value(p, plan.design.varied[j].answer)));
+    return value_axis(positions, 5);
 }
 
 std::string position_label(const experiment& plan, std::size_t j, double x) {
@@ -60,6 +52,7 @@ void add_parameter_ticks(std::string& svg, const frame& f, const experiment& pla
         add_text(svg, x_at(f, x), f.bottom + 19, position_label(plan, j, x),
                  "text-anchor=\"middle\" font-size=\"12\" fill=\"#333\"");
     }
+    add_axis_note(svg, f, true);
 }
 
 // The y grid and axis lines of a frame, without x labels.
@@ -71,6 +64,7 @@ void add_y_grid(std::string& svg, const frame& f, bool percent) {
     }
     add_line(svg, f.left, f.top, f.left, f.bottom, axis_colour, 1);
     add_line(svg, f.left, f.bottom, f.right, f.bottom, axis_colour, 1);
+    add_axis_note(svg, f, false);
 }
 
 void add_heading(std::string& svg, const std::string& title, const std::string& subtitle) {
@@ -218,9 +212,9 @@ std::string tornado_figure(const experiment& plan, std::span<const parameter_set
                       std::string(extinct_colour), "fill-opacity=\"0.75\"");
         add_text(svg, f.left - 56, y + row / 2 - 4, name_of(plan, e.parameter), "text-anchor=\"end\" " + std::string(text_style));
         const bool low_left = e.at_low <= e.at_high;
-        add_text(svg, x_at(f, left) - 4, y + row / 2 - 4, real_text(low_left ? e.low_value : e.high_value),
+        add_text(svg, x_at(f, left) - 4, y + row / 2 - 4, value_label(low_left ? e.low_value : e.high_value),
                  "text-anchor=\"end\" font-size=\"11\" fill=\"#555\"");
-        add_text(svg, x_at(f, right) + 4, y + row / 2 - 4, real_text(low_left ? e.high_value : e.low_value),
+        add_text(svg, x_at(f, right) + 4, y + row / 2 - 4, value_label(low_left ? e.high_value : e.low_value),
                  "font-size=\"11\" fill=\"#555\"");
     }
     if (!effects.empty()) {

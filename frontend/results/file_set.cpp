@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "results/interruption.hpp"
+#include "results/temporary_file.hpp"
 #include "zemrath/error.hpp"
 
 namespace zemrath::results {
@@ -52,23 +53,14 @@ mode_t created_file_mode() {
     return 0666 & ~mask;
 }
 
-int create_temporary(const std::filesystem::path& directory, const std::string& name, std::filesystem::path& path) {
-    std::string pattern = (directory / ("." + name + ".XXXXXX")).string();
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd >= 0) path = pattern;
-    return fd;
-}
-
 // Writes what is pending, gives the file its permissions and puts it on
 // disk, so that not even a crash of the system can leave a renamed but empty
-// file.
+// file. The file stays open, and so locked as a temporary file still being
+// written, until it has been renamed.
 void finish(const file_set& set, staged_file& file) {
     flush_pending(set, file);
     if (::fchmod(file.fd, created_file_mode()) != 0) fail(describe(set, file), errno);
     if (::fsync(file.fd) != 0) fail(describe(set, file), errno);
-    const int fd = file.fd;
-    file.fd = -1;
-    if (::close(fd) != 0) fail(describe(set, file), errno);
 }
 
 void sync_directory(const std::filesystem::path& directory) {
@@ -93,20 +85,21 @@ void prepare_directory(const std::filesystem::path& directory) {
     if (failure)
         throw error(error_code::write_failed,
                     "cannot create directory " + directory.string() + ": " + failure.message());
+    remove_stale_temporaries(directory);
     std::filesystem::path probe;
-    const int fd = create_temporary(directory, "probe", probe);
+    const int fd = create_temporary_file(directory, "probe", probe);
     if (fd < 0) fail("cannot create a file in " + directory.string(), errno);
     const int written = static_cast<int>(::write(fd, "x", 1));
     const int write_error = errno;
-    ::close(fd);
     ::unlink(probe.c_str());
+    ::close(fd);
     if (written != 1) fail("cannot write a file in " + directory.string(), write_error);
 }
 
 file_set::~file_set() {
     for (const auto& file : files) {
-        if (file->fd >= 0) ::close(file->fd);
         if (!committed && !file->temporary.empty()) ::unlink(file->temporary.c_str());
+        if (file->fd >= 0) ::close(file->fd);
     }
 }
 
@@ -114,7 +107,7 @@ staged_file& add_file(file_set& set, std::string name) {
     check_interruption();
     auto file = std::make_unique<staged_file>();
     file->name = std::move(name);
-    file->fd = create_temporary(set.directory, file->name, file->temporary);
+    file->fd = create_temporary_file(set.directory, file->name, file->temporary);
     if (file->fd < 0) fail(describe(set, *file), errno);
     set.files.push_back(std::move(file));
     return *set.files.back();
@@ -150,6 +143,11 @@ void commit(file_set& set, const std::vector<std::string>& stale) {
         file->temporary.clear();
     }
     set.committed = true;
+    // On disk since finish: closing can lose nothing now.
+    for (const auto& file : set.files) {
+        ::close(file->fd);
+        file->fd = -1;
+    }
     for (const std::string& name : stale) {
         const std::filesystem::path path = set.directory / name;
         if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail("cannot remove the stale " + path.string(), errno);

@@ -6,9 +6,11 @@
 // other with interruptions held back, and stale files of an earlier set
 // removed. A failure or an interruption before that point leaves the
 // earlier set as it was, and the temporary files are removed on every path
-// out. A rename can only fail for reasons outside the program (the disk
-// going away); should one fail between two others, the error says which
-// files are new and which are still the earlier ones.
+// out; those of a process killed meanwhile are removed by the next
+// prepare_directory of the folder. A rename can only fail for reasons
+// outside the program (the disk going away); should one fail between two
+// others, the error says which files are new and which are still the
+// earlier ones.
 //
 // Failures are thrown as zemrath::error: write_failed with a message naming
 // the file, cancelled when an interruption stopped the writing.
@@ -25,6 +27,8 @@ namespace zemrath::results {
 
 // Creates the directory if it is missing and makes sure that a file can be
 // created, written and removed there, before any long work is done for it.
+// Temporary files that killed runs left there are removed first
+// (remove_stale_temporaries).
 void prepare_directory(const std::filesystem::path& directory);
 
 struct staged_file {

@@ -3,6 +3,7 @@
 // axes of round numbers, grids, legends).
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,18 +14,43 @@ inline constexpr std::string_view extinct_colour = "#b2182b";
 inline constexpr std::string_view grid_colour = "#e3e3e3";
 inline constexpr std::string_view axis_colour = "#444444";
 
-// An axis of round numbers: 0 or below, up to at least `high`, in steps of
-// 1, 2 or 5 times a power of ten (at least min_step), about `ticks` steps.
+// An axis from low to high with ticks at the multiples of step between
+// them. Every routine here takes any double, infinities, NaN and
+// subnormals included, and ends in a bounded number of steps: values that
+// no axis can hold (not finite, or too close together for their size to be
+// told apart) give an axis that is not drawable, along which everything
+// sits in the middle and which the figure says cannot be drawn.
 struct axis_ticks {
     double low = 0;
     double high = 0;
     double step = 0;
+    bool drawable = true;
 };
+
+// The most ticks an axis has.
+inline constexpr int most_ticks = 100;
+
+// An axis of round numbers: 0 or below, up to at least `high`, in steps of
+// 1, 2 or 5 times a power of ten (at least min_step), about `ticks` steps.
+// An end that would round past the largest double stays where it is.
 axis_ticks round_axis(double low, double high, int ticks, double min_step);
 
+// An axis just around the values, from the multiple of a round step at or
+// below the lowest to the one at or above the highest, about `ticks` steps.
+// A lone value (or values too close to tell apart) gets an axis one unit
+// wide, or, where one unit is lost in its size, a tenth of its size on
+// either side. Not drawable when there is no value or one is not finite.
+axis_ticks value_axis(std::span<const double> values, int ticks);
+
 // A tick label: whole numbers as they are up to 9999, then with k, M or G
-// ("12k", "1.5M"); fractions with up to two decimals.
+// ("12k", "1.5M") and from 10^12 on with an exponent ("1e+16"); fractions
+// with up to two decimals; the infinities as signs and NaN in words, never
+// as "inf" or "nan".
 std::string tick_label(double value);
+
+// A value as a label beside a mark: the shortest text that reads back to
+// it, the infinities and NaN as tick_label writes them.
+std::string value_label(double value);
 
 // A plot area and the values at its edges; ticks at multiples of each step.
 struct frame {
@@ -32,10 +58,14 @@ struct frame {
     axis_ticks x, y;
 };
 
+// Where a value sits in the frame: always a finite coordinate, within one
+// frame's width or height of the frame; the middle along an axis that is
+// not drawable, or for NaN.
 double x_at(const frame& f, double value);
 double y_at(const frame& f, double value);
 
-// Coordinates to a tenth of a pixel keep the files small.
+// Coordinates to a tenth of a pixel keep the files small. Never "nan" or
+// "inf": a coordinate that is not finite is written as 0.
 std::string coordinate(double value);
 
 // The XML prologue, the svg element and a white page.
@@ -46,15 +76,21 @@ void add_line(std::string& svg, double x1, double y1, double x2, double y2, std:
 void add_rectangle(std::string& svg, double x, double y, double width, double height, std::string_view fill,
                    std::string_view attributes = {});
 
-// Ticks at the multiples of the step inside the axis.
+// Ticks at the multiples of the step inside the axis, most_ticks + 1 at
+// most; none along an axis that is not drawable.
 std::vector<double> tick_values(const axis_ticks& axis);
 
 // "25%" for 0.25.
 std::string percent_label(double share);
 
 // Horizontal grid lines with labels on the left, ticks below, and the two
-// axis lines. percent_y labels the y axis as shares.
+// axis lines. percent_y labels the y axis as shares. An axis that is not
+// drawable is said so (add_axis_note).
 void add_grid(std::string& svg, const frame& f, bool percent_y);
+
+// A line of text inside the frame, when its horizontal (or else its
+// vertical) axis is not drawable, saying that its values cannot be drawn.
+void add_axis_note(std::string& svg, const frame& f, bool horizontal);
 
 // A title along the left of the frame.
 void add_axis_title(std::string& svg, const frame& f, std::string_view title);

@@ -1,30 +1,11 @@
 // The ten answers read from elsewhere than the dialogue: a file, or one
 // answer's text.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 #include "zemrath/answer_reader.hpp"
+#include "zemrath/input_file.hpp"
 
 namespace zemrath {
-
-namespace {
-
-// Closes the descriptor when the reader is done with it.
-struct descriptor {
-    int fd = -1;
-    explicit descriptor(int open_fd) : fd(open_fd) {}
-    descriptor(const descriptor&) = delete;
-    descriptor& operator=(const descriptor&) = delete;
-    ~descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-}  // namespace
 
 bool partial_answers::complete() const {
     return std::all_of(given.begin(), given.end(), [](bool g) { return g; });
@@ -53,11 +34,7 @@ partial_answers read_answers(input_reader& in, std::string_view name) {
 }  // namespace
 
 partial_answers read_answers_file(const std::string& path) {
-    const descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0)
-        throw error(error_code::read_failed, "cannot open answers file " + path + ": " + std::strerror(errno), path);
-    input_reader in = reader_over_descriptor(file.fd);
-    return read_answers(in, path);
+    return read_answers_text(read_input_file(path, answers_file_kind), path);
 }
 
 partial_answers read_answers_text(std::string_view text, std::string_view name) {

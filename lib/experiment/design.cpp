@@ -204,4 +204,28 @@ std::vector<parameter_set> design_points(const experiment_design& design) {
     });
 }
 
+std::uint64_t parameter_value_count(const varied_parameter& parameter) {
+    if (!parameter.values.empty()) return parameter.values.size();
+    return static_cast<std::uint64_t>(std::max(parameter.points, 0));
+}
+
+std::uint64_t design_size(const experiment_design& design) {
+    constexpr std::uint64_t most = UINT64_MAX;
+    const auto times = [](std::uint64_t a, std::uint64_t b) { return b != 0 && a > most / b ? most : a * b; };
+    const auto plus = [](std::uint64_t a, std::uint64_t b) { return a > most - b ? most : a + b; };
+    const auto samples = static_cast<std::uint64_t>(std::max(design.samples, 0));
+    std::uint64_t size = 1;  // a grid's empty product; one at a time, the base point
+    switch (design.kind) {
+    case design_kind::grid:
+        for (const varied_parameter& parameter : design.varied) size = times(size, parameter_value_count(parameter));
+        return size;
+    case design_kind::one_at_a_time:
+        for (const varied_parameter& parameter : design.varied) size = plus(size, parameter_value_count(parameter));
+        return size;
+    case design_kind::latin_hypercube: return samples;
+    case design_kind::sobol: return times(samples, design.varied.size() + 2);
+    }
+    return 0;
+}
+
 }  // namespace zemrath

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "zemrath/error.hpp"
+#include "zemrath/input_file.hpp"
 #include "zemrath/parameters.hpp"
 
 namespace zemrath {
@@ -103,13 +104,20 @@ struct partial_answers {
     bool complete() const;
 };
 
+// An answers file: ten answers with whatever follows each on its line, and
+// blank lines between them. A mebibyte is far more than any such file a
+// person writes, and little enough to read whole.
+inline constexpr input_kind answers_file_kind{"answers file", std::size_t{1} << 20};
+
 // Reads answers in prompt order from a file that a user would feed to the
 // console program, exactly as that program reads them (a null answer counts
 // as given and leaves 0). The end of the file before the tenth answer is no
 // failure: the answers after it stay not given. Anything after the tenth
 // answer is ignored. Throws read_failed when the file cannot be read (its
-// subject the path) and bad_answer naming the file, the answer and its field
-// for an unreadable one (its subject the field's name).
+// subject the path), bad_value when it is no plain file or is larger than
+// answers_file_kind allows (read_input_file), and bad_answer naming the
+// file, the answer and its field for an unreadable one (its subject the
+// field's name).
 partial_answers read_answers_file(const std::string& path);
 
 // The same for the text of such a file; messages name it by `name`.

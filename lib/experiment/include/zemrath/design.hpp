@@ -71,4 +71,13 @@ std::vector<double> parameter_values(const varied_parameter& parameter);
 // column from B). Checks the design first.
 std::vector<parameter_set> design_points(const experiment_design& design);
 
+// How many points design_points gives, counted without making them (so that
+// a design too large to hold can be refused first); UINT64_MAX when the
+// count is larger still. The design must pass check_design.
+std::uint64_t design_size(const experiment_design& design);
+
+// How many values a varied parameter takes on a grid or one at a time: the
+// length of parameter_values, without making them.
+std::uint64_t parameter_value_count(const varied_parameter& parameter);
+
 }  // namespace zemrath
