@@ -14,6 +14,7 @@
 #define X87_CONTROL 1
 #endif
 
+#include "random/instruction_sets.hpp"
 #include "zemrath/zemrath.hpp"
 
 namespace zemrath {
@@ -61,14 +62,47 @@ TEST(CoreLibrary, BadArgumentsAreErrorsWithACode) {
     seed_stream(s, 7);
     while (has_next_generation(s)) next_generation(s);
     EXPECT_EQ(code_of([&] { next_generation(s); }), error_code::bad_value);  // none left
+}
 
-    for (count_kernel kernel : {count_kernel::avx2, count_kernel::avx512}) {
-        if (kernel_supported(kernel)) continue;
-        EXPECT_EQ(code_of([&] { create_stream(parameters, stream_options{1, kernel, false}); }),
-                  error_code::bad_value);
-        EXPECT_EQ(code_of([&] { kernel_from_setting(std::string(kernel_name(kernel)).c_str()); }),
-                  error_code::bad_value);
+// Every machine takes the paths of one without AVX2 or AVX-512: the kernel
+// is refused, the default falls back to one that runs, and the rows stay.
+TEST(CoreLibrary, AKernelWhoseInstructionsAreAbsentIsRefusedAndTheDefaultFallsBack) {
+    const model_parameters parameters = derive_model_parameters(growing());
+    const std::vector<generation_row> expected = run_stream(parameters, 11, stream_options{1, std::nullopt, true});
+    const struct {
+        instruction_sets hidden;
+        std::vector<count_kernel> absent;
+    } cases[] = {
+        {{false, true}, {count_kernel::avx512}},
+        {{true, false}, {count_kernel::avx2}},
+        {{true, true}, {count_kernel::avx2, count_kernel::avx512}},
+    };
+    for (const auto& c : cases) {
+        const hidden_instruction_sets hidden(c.hidden);
+        for (count_kernel kernel : c.absent) {
+            const std::string name(kernel_name(kernel));
+            SCOPED_TRACE(name);
+            EXPECT_FALSE(kernel_supported(kernel));
+            EXPECT_NE(best_kernel(), kernel);
+            try {
+                create_stream(parameters, stream_options{1, kernel, false});
+                ADD_FAILURE() << "ran the " << name << " kernel";
+            } catch (const error& failure) {
+                EXPECT_EQ(failure.code(), error_code::bad_value);
+                EXPECT_EQ(std::string(failure.what()), "this processor cannot run the " + name + " kernel");
+            }
+            EXPECT_EQ(code_of([&] { kernel_from_setting(name.c_str()); }), error_code::bad_value);
+        }
+        EXPECT_TRUE(kernel_supported(best_kernel()));
+        EXPECT_TRUE(kernel_supported(count_kernel::scalar));
+        EXPECT_EQ(run_stream(parameters, 11), expected);  // the default kernel, whichever it is now
+        EXPECT_EQ(analyse_ensemble(run_ensemble(parameters, std::vector<std::int32_t>{3, 11})).summary.generations.size(),
+                  expected.size());
     }
+    // The sets come back with the guard.
+    const instruction_sets detected = detected_instruction_sets();
+    EXPECT_EQ(kernel_supported(count_kernel::avx2), detected.avx2);
+    EXPECT_EQ(kernel_supported(count_kernel::avx512), detected.avx512);
 }
 
 TEST(CoreLibrary, KernelSettingsNameAKernelOrNone) {

@@ -7,9 +7,13 @@
 #include <string>
 #include <vector>
 
+#include <cstdlib>
+
 #include "cli/exit_status.hpp"
+#include "cli/tool_shell.hpp"
 #include "cli/usage_problems.hpp"
 #include "program_runner.hpp"
+#include "random/instruction_sets.hpp"
 
 namespace zemrath::testing {
 namespace {
@@ -107,6 +111,26 @@ TEST(UsageProblems, TheEarliestOfProblemsAtTheirPlaces) {
     cli::note_environment_problem(line, "ZEMRATH_KERNEL", "kernel");
     EXPECT_EQ(cli::earliest_problem(line)->message, "kernel");
     EXPECT_EQ(cli::earliest_problem(line)->subject, "ZEMRATH_KERNEL");
+}
+
+TEST(ToolShell, AKernelThisProcessorCannotRunIsAProblemOfTheEnvironment) {
+    const hidden_instruction_sets hidden({true, true});
+    for (const std::string name : {"avx2", "avx512"}) {
+        ::setenv("ZEMRATH_KERNEL", name.c_str(), 1);
+        const char* argv[] = {"tool", "--threads", "0"};
+        cli::command_arguments line{3, argv, {}};
+        std::string threads = "0";
+        const cli::tool_settings settings = cli::read_tool_settings(line, nullptr, threads);
+        EXPECT_FALSE(settings.kernel.has_value());
+        ASSERT_NE(cli::earliest_problem(line), nullptr);
+        EXPECT_EQ(cli::earliest_problem(line)->message, "ZEMRATH_KERNEL: this processor cannot run the " + name + " kernel");
+        EXPECT_EQ(cli::earliest_problem(line)->position, 0);
+    }
+    ::setenv("ZEMRATH_KERNEL", "scalar", 1);
+    cli::command_arguments line{0, nullptr, {}};
+    EXPECT_EQ(cli::read_tool_settings(line, nullptr, "").kernel, count_kernel::scalar);
+    EXPECT_EQ(cli::earliest_problem(line), nullptr);
+    ::unsetenv("ZEMRATH_KERNEL");
 }
 
 TEST(ExitStatus, FailuresOfTheLibraryByWhatTheyAreAbout) {

@@ -1,30 +1,32 @@
 #include "zemrath/count_kernel.hpp"
 
+#include <array>
 #include <string>
 
 #include "random/count_kernels.hpp"
+#include "random/instruction_sets.hpp"
 #include "random/kernel_trial.hpp"
 #include "zemrath/error.hpp"
 
 namespace zemrath {
 
 bool kernel_supported(count_kernel kernel) {
+    const instruction_sets usable = usable_instruction_sets();
     switch (kernel) {
     case count_kernel::scalar: return true;
-#if defined(__x86_64__) || defined(__i386__)
-    case count_kernel::avx2: return __builtin_cpu_supports("avx2");
-    case count_kernel::avx512: return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
-#else
-    case count_kernel::avx2:
-    case count_kernel::avx512: return false;
-#endif
+    case count_kernel::avx2: return usable.avx2;
+    case count_kernel::avx512: return usable.avx512;
     }
     return false;
 }
 
 count_kernel best_kernel() {
-    static const count_kernel best = fastest_kernel();
-    return best;
+    // The trial times every kernel the processor runs, once; the best is the
+    // fastest of them that may be used now.
+    static const std::array<count_kernel, every_count_kernel.size()> by_speed = kernels_by_speed();
+    for (count_kernel kernel : by_speed)
+        if (kernel_supported(kernel)) return kernel;
+    return count_kernel::scalar;
 }
 
 lane_kernels lane_kernels_for(count_kernel kernel) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "random/count_kernels.hpp"
+#include "random/instruction_sets.hpp"
 #include "zemrath/random_source.hpp"
 
 namespace zemrath {
@@ -60,7 +61,12 @@ double median(std::vector<double> times) {
 
 }  // namespace
 
-count_kernel fastest_kernel() {
+std::array<count_kernel, every_count_kernel.size()> kernels_by_speed() {
+    const instruction_sets runs = detected_instruction_sets();
+    const auto runnable = [&runs](count_kernel kernel) {
+        return kernel == count_kernel::scalar || (kernel == count_kernel::avx2 && runs.avx2) ||
+               (kernel == count_kernel::avx512 && runs.avx512);
+    };
     const std::vector<std::uint32_t> s3_words = trial_s3_words();
     std::array<std::vector<double>, every_count_kernel.size()> times;
     // Rounds take the kernels in turn, so that a pause of the whole machine
@@ -68,7 +74,7 @@ count_kernel fastest_kernel() {
     // starts the shared s3 at another phase.
     for (int round = 0; round < trial_rounds; ++round)
         for (std::size_t k = 0; k < every_count_kernel.size(); ++k)
-            if (kernel_supported(every_count_kernel[k]))
+            if (runnable(every_count_kernel[k]))
                 times[k].push_back(seconds_of_one_job(lane_kernels_for(every_count_kernel[k]), s3_words,
                                                       round * 977u % trial_cycle));
     // A kernel's typical time, not its best: one that is as fast as another
@@ -76,7 +82,11 @@ count_kernel fastest_kernel() {
     std::array<double, every_count_kernel.size()> typical;
     for (std::size_t k = 0; k < every_count_kernel.size(); ++k)
         typical[k] = times[k].empty() ? std::numeric_limits<double>::infinity() : median(times[k]);
-    return every_count_kernel[std::min_element(typical.begin(), typical.end()) - typical.begin()];
+    std::array<count_kernel, every_count_kernel.size()> order = every_count_kernel;
+    std::stable_sort(order.begin(), order.end(), [&typical](count_kernel a, count_kernel b) {
+        return typical[static_cast<std::size_t>(a)] < typical[static_cast<std::size_t>(b)];
+    });
+    return order;
 }
 
 }  // namespace zemrath

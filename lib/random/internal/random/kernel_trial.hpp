@@ -7,12 +7,16 @@
 // kernel, fifteen times in turn; the median time of each kernel is its time.
 #pragma once
 
+#include <array>
+
 #include "zemrath/count_kernel.hpp"
 
 namespace zemrath {
 
-// Runs the trial (about a millisecond) and returns the kernel that was
-// fastest; among equals, the first in the order scalar, avx2, avx512.
-count_kernel fastest_kernel();
+// Runs the trial (about a millisecond) over every kernel the processor
+// runs (hidden instruction sets included) and returns the kernels from the
+// fastest to the slowest, those it cannot run last; among equals, in the
+// order scalar, avx2, avx512.
+std::array<count_kernel, every_count_kernel.size()> kernels_by_speed();
 
 }  // namespace zemrath
