@@ -34,10 +34,15 @@ seed_set <- function(seeds) {
   as.integer(sort(unique(whole_numbers(seeds, "seeds", -.Machine$integer.max, .Machine$integer.max))))
 }
 
+# The most threads a call may ask for, the core's own bound. More are refused
+# here, before any thread starts: a thread that the system cannot give fails
+# the call, and those already started stay in the core's pool.
+max_threads <- 1024L
+
 # The threads a call uses: those given, or else the cores this R process may
 # use (under a future plan's worker, the worker's share; under a batch
-# scheduler, the allocation).
+# scheduler, the allocation), at most max_threads.
 thread_count <- function(threads) {
-  if (is.null(threads)) return(as.integer(parallelly::availableCores()))
-  as.integer(whole_numbers(threads, "threads", 1, .Machine$integer.max, single = TRUE))
+  if (is.null(threads)) return(min(as.integer(parallelly::availableCores()), max_threads))
+  as.integer(whole_numbers(threads, "threads", 1, max_threads, single = TRUE))
 }

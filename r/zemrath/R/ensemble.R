@@ -5,14 +5,15 @@
 #' with the same numbers.
 #'
 #' A long call stops with R's interrupt when you press Ctrl-C: no stream
-#' starts after it, and those under way finish first (for most parameter
-#' sets a fraction of a second).
+#' starts after it, and those under way stop at their next generation
+#' (R is asked every tenth of a second). The next call runs as usual.
 #'
 #' @inheritParams run_stream
 #' @param seeds The streams to run: whole numbers from 0 to 999, taken as a
 #'   set (each once, ascending). All 1000 by default.
-#' @param threads Streams run at once; `NULL` for every core available to R
-#'   ([parallelly::availableCores()]). The results never depend on it.
+#' @param threads Streams run at once, 1 to 1024; `NULL` for every core
+#'   available to R ([parallelly::availableCores()]). The results never
+#'   depend on it.
 #' @return An object of class `zemrath_ensemble`, a list of
 #'   \describe{
 #'     \item{`runs`}{a data frame `seed, generation, embryos, larvae, adults`

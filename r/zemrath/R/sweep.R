@@ -15,6 +15,9 @@
 #' point for the cores available where it runs ([parallelly::availableCores()],
 #' one on a multisession worker).
 #'
+#' Under the default plan, which runs the points here one after another,
+#' Ctrl-C stops the point under way as it stops [run_ensemble()].
+#'
 #' @inheritParams run_ensemble
 #' @param parameters A [zemrath_parameters()] object: the base of every
 #'   point, but for the varied parameters.

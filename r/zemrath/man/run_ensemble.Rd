@@ -12,8 +12,9 @@ run_ensemble(parameters, seeds = 0:999, threads = NULL)
 \item{seeds}{The streams to run: whole numbers from 0 to 999, taken as a
 set (each once, ascending). All 1000 by default.}
 
-\item{threads}{Streams run at once; `NULL` for every core available to R
-([parallelly::availableCores()]). The results never depend on it.}
+\item{threads}{Streams run at once, 1 to 1024; `NULL` for every core
+available to R ([parallelly::availableCores()]). The results never
+depend on it.}
 }
 \value{
 An object of class `zemrath_ensemble`, a list of
@@ -40,8 +41,8 @@ with the same numbers.
 }
 \details{
 A long call stops with R's interrupt when you press Ctrl-C: no stream
-starts after it, and those under way finish first (for most parameter
-sets a fraction of a second).
+starts after it, and those under way stop at their next generation
+(R is asked every tenth of a second). The next call runs as usual.
 }
 \examples{
 p <- zemrath_parameters(0.013, 0.8, 0.5, 400, 2, 0.5, 0.1, 4, 1, 20)

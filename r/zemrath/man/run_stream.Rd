@@ -12,7 +12,7 @@ run_stream(parameters, seed, threads = NULL)
 \item{seed}{The stream: a whole number from 0 to 999.}
 
 \item{threads}{Threads that the long counts of a large population may
-use; `NULL` for every core available to R
+use, 1 to 1024; `NULL` for every core available to R
 ([parallelly::availableCores()]). The rows never depend on it.}
 }
 \value{
@@ -28,6 +28,10 @@ row: row 0 holds the 20 first recruits, then one row per generation.
 \details{
 Counts are 32-bit integers that wrap around, as the program's do: a
 population too large for them shows wrapped, possibly negative, numbers.
+
+A long call stops with R's interrupt when you press Ctrl-C, between two
+generations (R is asked every tenth of a second). The next call runs as
+usual.
 }
 \examples{
 p <- zemrath_parameters(0.013, 0.8, 0.5, 400, 2, 0.5, 0.1, 4, 1, 20)

@@ -41,8 +41,9 @@ set (each once, ascending). All 1000 by default.}
 \item{sample_seed}{The seed of those designs' own sampling, apart from the
 streams: a whole number from 0 to 2^53.}
 
-\item{threads}{Streams run at once; `NULL` for every core available to R
-([parallelly::availableCores()]). The results never depend on it.}
+\item{threads}{Streams run at once, 1 to 1024; `NULL` for every core
+available to R ([parallelly::availableCores()]). The results never
+depend on it.}
 }
 \value{
 An object of class `zemrath_sweep`, a list of data frames:
@@ -83,6 +84,9 @@ cluster with `plan(cluster)` or a batch scheduler's plan. Every plan gives
 the same results. Each point uses `threads` threads; `NULL` asks each
 point for the cores available where it runs ([parallelly::availableCores()],
 one on a multisession worker).
+
+Under the default plan, which runs the points here one after another,
+Ctrl-C stops the point under way as it stops [run_ensemble()].
 }
 \examples{
 p <- zemrath_parameters(0.013, 0.8, 0.5, 400, 2, 0.5, 0.1, 4, 1, 30)
