@@ -46,3 +46,17 @@ thread_count <- function(threads) {
   if (is.null(threads)) return(min(as.integer(parallelly::availableCores()), max_threads))
   as.integer(whole_numbers(threads, "threads", 1, max_threads, single = TRUE))
 }
+
+# A result given back to a method as argument `what`: the list that
+# `maker`() makes, whose parts each pass their check in `parts` (a function
+# of the part, TRUE when it can be used). A result changed or made by hand
+# so that a part is missing or of the wrong kind is refused, naming the part.
+checked_result <- function(x, what, maker, parts) {
+  if (!is.list(x)) bad_value("`", what, "` must be made by ", maker, ", not of type ", typeof(x))
+  for (name in names(parts))
+    if (!isTRUE(parts[[name]](x[[name]])))
+      bad_value("`", what, "` must be made by ", maker, ": its `", name, "` is missing or of the wrong kind")
+  x
+}
+
+is_text <- function(x) is.character(x) && length(x) == 1 && !is.na(x)
