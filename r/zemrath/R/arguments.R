@@ -34,10 +34,29 @@ seed_set <- function(seeds) {
   as.integer(sort(unique(whole_numbers(seeds, "seeds", -.Machine$integer.max, .Machine$integer.max))))
 }
 
+# The most threads a call may ask for, the core's own bound. More are refused
+# here, before any thread starts: a thread that the system cannot give fails
+# the call, and those already started stay in the core's pool.
+max_threads <- 1024L
+
 # The threads a call uses: those given, or else the cores this R process may
 # use (under a future plan's worker, the worker's share; under a batch
-# scheduler, the allocation).
+# scheduler, the allocation), at most max_threads.
 thread_count <- function(threads) {
-  if (is.null(threads)) return(as.integer(parallelly::availableCores()))
-  as.integer(whole_numbers(threads, "threads", 1, .Machine$integer.max, single = TRUE))
+  if (is.null(threads)) return(min(as.integer(parallelly::availableCores()), max_threads))
+  as.integer(whole_numbers(threads, "threads", 1, max_threads, single = TRUE))
 }
+
+# A result given back to a method as argument `what`: the list that
+# `maker`() makes, whose parts each pass their check in `parts` (a function
+# of the part, TRUE when it can be used). A result changed or made by hand
+# so that a part is missing or of the wrong kind is refused, naming the part.
+checked_result <- function(x, what, maker, parts) {
+  if (!is.list(x)) bad_value("`", what, "` must be made by ", maker, ", not of type ", typeof(x))
+  for (name in names(parts))
+    if (!isTRUE(parts[[name]](x[[name]])))
+      bad_value("`", what, "` must be made by ", maker, ": its `", name, "` is missing or of the wrong kind")
+  x
+}
+
+is_text <- function(x) is.character(x) && length(x) == 1 && !is.na(x)

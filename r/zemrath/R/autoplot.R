@@ -13,6 +13,7 @@
 #' ggplot2::autoplot(run_ensemble(p, seeds = 0:199, threads = 2))
 #' @exportS3Method ggplot2::autoplot
 autoplot.zemrath_ensemble <- function(object, count = "adults", ...) {
+  object <- checked_ensemble(object, "object")
   count <- checked_count(count)
   s <- object$summary
   band <- count_columns(s, count)

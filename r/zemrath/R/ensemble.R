@@ -5,14 +5,15 @@
 #' with the same numbers.
 #'
 #' A long call stops with R's interrupt when you press Ctrl-C: no stream
-#' starts after it, and those under way finish first (for most parameter
-#' sets a fraction of a second).
+#' starts after it, and those under way stop at their next generation
+#' (R is asked every tenth of a second). The next call runs as usual.
 #'
 #' @inheritParams run_stream
 #' @param seeds The streams to run: whole numbers from 0 to 999, taken as a
 #'   set (each once, ascending). All 1000 by default.
-#' @param threads Streams run at once; `NULL` for every core available to R
-#'   ([parallelly::availableCores()]). The results never depend on it.
+#' @param threads Streams run at once, 1 to 1024; `NULL` for every core
+#'   available to R ([parallelly::availableCores()]). The results never
+#'   depend on it.
 #' @return An object of class `zemrath_ensemble`, a list of
 #'   \describe{
 #'     \item{`runs`}{a data frame `seed, generation, embryos, larvae, adults`
@@ -62,21 +63,42 @@ run_ensemble <- function(parameters, seeds = 0:999, threads = NULL) {
 #' summary(run_ensemble(p, seeds = 0:99, threads = 2))
 #' @export
 summary.zemrath_ensemble <- function(object, ...) {
+  object <- checked_ensemble(object, "object")
   structure(list(text = object$text), class = "summary.zemrath_ensemble")
 }
 
 #' @export
 print.summary.zemrath_ensemble <- function(x, ...) {
-  cat(x$text)
+  cat(checked_ensemble_summary(x)$text)
   invisible(x)
 }
 
 #' @export
-as.character.summary.zemrath_ensemble <- function(x, ...) x$text
+as.character.summary.zemrath_ensemble <- function(x, ...) checked_ensemble_summary(x)$text
 
 #' @export
 print.zemrath_ensemble <- function(x, ...) {
+  x <- checked_ensemble(x, "x")
   cat("zemrath ensemble: $runs (", nrow(x$runs), " rows), $summary (", nrow(x$summary), " generations)\n", sep = "")
   cat(x$text)
   invisible(x)
 }
+
+# The summary columns that the methods of an ensemble read, as numbers.
+ensemble_summary_columns <- c("generation", "extinct_fraction",
+                              outer(c("embryos", "larvae", "adults"), c("p5", "p25", "p50", "p75", "p95"),
+                                    paste, sep = "_"))
+
+# An ensemble given to one of its methods as argument `what`.
+checked_ensemble <- function(x, what) {
+  checked_result(x, what, "run_ensemble()", list(
+    runs = is.data.frame,
+    summary = function(summary) {
+      is.data.frame(summary) && nrow(summary) > 0 && all(ensemble_summary_columns %in% names(summary)) &&
+        all(vapply(summary[ensemble_summary_columns], is.numeric, logical(1)))
+    },
+    seeds = function(seeds) is.numeric(seeds) && length(seeds) > 0,
+    text = is_text))
+}
+
+checked_ensemble_summary <- function(x) checked_result(x, "x", "summary() of an ensemble", list(text = is_text))

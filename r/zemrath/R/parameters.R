@@ -75,14 +75,15 @@ update.zemrath_parameters <- function(object, ...) {
   changes <- list(...)
   if (length(changes) > 0 && (is.null(names(changes)) || any(names(changes) == "")))
     bad_value("every new value must be named after its parameter")
-  parameter_set(utils::modifyList(unclass(object), changes))
+  parameter_set(utils::modifyList(parameter_values(object, "object"), changes))
 }
 
 #' @export
 print.zemrath_parameters <- function(x, ...) {
   fields <- answer_fields()
+  checked <- parameter_set(parameter_values(x, "x"))
   values <- vapply(seq_along(fields$name), function(i) {
-    value <- x[[fields$name[i]]]
+    value <- checked[[fields$name[i]]]
     if (fields$integer[i]) format(value) else cpp_real_text(value)
   }, character(1))
   cat("zemrath parameters\n")
@@ -93,13 +94,19 @@ print.zemrath_parameters <- function(x, ...) {
 # The answer fields of the core: name and whether it is whole.
 answer_fields <- function() cpp_answer_fields()
 
-# The ten values checked and made a parameter set: each a single number
-# without NA; the two whole ones within 32 bits, as the prompts take them.
+# The ten values checked and made a parameter set: each named once after its
+# parameter, a single number without NA; the two whole ones within 32 bits,
+# as the prompts take them.
 parameter_set <- function(values) {
   fields <- answer_fields()
-  unknown <- setdiff(names(values), fields$name)
+  given <- names(values)
+  if (length(values) > 0 && (is.null(given) || anyNA(given) || any(given == "")))
+    bad_value("every value must be named after its parameter")
+  twice <- unique(given[duplicated(given)])
+  if (length(twice) > 0) bad_value("parameter given more than once: ", paste(twice, collapse = ", "))
+  unknown <- setdiff(given, fields$name)
   if (length(unknown) > 0) bad_value("unknown parameter: ", paste(unknown, collapse = ", "))
-  absent <- setdiff(fields$name, names(values))
+  absent <- setdiff(fields$name, given)
   if (length(absent) > 0) bad_value("missing parameters: ", paste(absent, collapse = ", "))
   checked <- lapply(seq_along(fields$name), function(i) {
     name <- fields$name[i]
@@ -114,10 +121,18 @@ parameter_set <- function(values) {
   structure(checked, class = "zemrath_parameters")
 }
 
-# The parameters a run is given: a parameter set, checked again, since its
-# list may have been changed since it was made.
-checked_parameters <- function(parameters) {
-  if (!inherits(parameters, "zemrath_parameters"))
-    bad_value("`parameters` must be made by zemrath_parameters() or read_answers(), not ", described(parameters))
-  unclass(parameter_set(unclass(parameters)))
+# The list of values of a parameter set given as argument `what`, not yet
+# checked: anything else, or an object of the class that is not a list, is
+# refused.
+parameter_values <- function(x, what) {
+  if (!inherits(x, "zemrath_parameters"))
+    bad_value("`", what, "` must be made by zemrath_parameters() or read_answers(), not ", described(x))
+  if (!is.list(x))
+    bad_value("`", what, "` must be a list of the ten parameters, as zemrath_parameters() makes it, not of type ",
+              typeof(x))
+  unclass(x)
 }
+
+# The parameters a run is given: a parameter set, checked again, since its
+# list may have been changed, or made by hand, since.
+checked_parameters <- function(parameters) unclass(parameter_set(parameter_values(parameters, "parameters")))

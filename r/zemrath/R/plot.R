@@ -34,6 +34,7 @@ checked_count <- function(count) {
 #' plot(run_ensemble(p, seeds = 0:199, threads = 2))
 #' @export
 plot.zemrath_ensemble <- function(x, count = "adults", ...) {
+  x <- checked_ensemble(x, "x")
   count <- checked_count(count)
   s <- x$summary
   g <- s$generation

@@ -8,10 +8,14 @@
 #' Counts are 32-bit integers that wrap around, as the program's do: a
 #' population too large for them shows wrapped, possibly negative, numbers.
 #'
+#' A long call stops with R's interrupt when you press Ctrl-C, between two
+#' generations (R is asked every tenth of a second). The next call runs as
+#' usual.
+#'
 #' @param parameters A [zemrath_parameters()] object.
 #' @param seed The stream: a whole number from 0 to 999.
 #' @param threads Threads that the long counts of a large population may
-#'   use; `NULL` for every core available to R
+#'   use, 1 to 1024; `NULL` for every core available to R
 #'   ([parallelly::availableCores()]). The rows never depend on it.
 #' @return A data frame with integer columns `generation`, `embryos`,
 #'   `larvae` and `adults`.

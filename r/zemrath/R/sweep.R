@@ -15,6 +15,9 @@
 #' point for the cores available where it runs ([parallelly::availableCores()],
 #' one on a multisession worker).
 #'
+#' Under the default plan, which runs the points here one after another,
+#' Ctrl-C stops the point under way as it stops [run_ensemble()].
+#'
 #' @inheritParams run_ensemble
 #' @param parameters A [zemrath_parameters()] object: the base of every
 #'   point, but for the varied parameters.
@@ -99,6 +102,10 @@ run_sweep <- function(parameters, vary, design = "grid", seeds = 0:999, samples 
 
 #' @export
 print.zemrath_sweep <- function(x, ...) {
+  x <- checked_result(x, "x", "run_sweep()", list(
+    points = is.data.frame, summary = is.data.frame, design = is_text,
+    vary = function(vary) is.list(vary) && !is.null(names(vary)), seeds = is.numeric,
+    sensitivity = function(sensitivity) is.null(sensitivity) || is.data.frame(sensitivity)))
   cat("zemrath sweep: ", nrow(x$points), " points (", x$design, " over ", paste(names(x$vary), collapse = ", "),
       "), ", length(x$seeds), if (length(x$seeds) == 1) " stream" else " streams", " each\n", sep = "")
   cat("$points, $summary (", nrow(x$summary), " rows), $outcomes",

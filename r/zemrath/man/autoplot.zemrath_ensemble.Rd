@@ -7,10 +7,10 @@
 autoplot.zemrath_ensemble(object, count = "adults", ...)
 }
 \arguments{
-\item{object}{A `zemrath_ensemble` from [run_ensemble()].}
+\item{object}{A \code{zemrath_ensemble} from \code{\link[=run_ensemble]{run_ensemble()}}.}
 
-\item{count}{The count of the fan chart: `"adults"`, `"larvae"` or
-`"embryos"`.}
+\item{count}{The count of the fan chart: \code{"adults"}, \code{"larvae"} or
+\code{"embryos"}.}
 
 \item{...}{Not used.}
 }
@@ -18,7 +18,7 @@ autoplot.zemrath_ensemble(object, count = "adults", ...)
 A ggplot object.
 }
 \description{
-The figure of [plot()][plot.zemrath_ensemble()] as a ggplot: a fan chart
+The figure of \link[=plot.zemrath_ensemble]{plot()} as a ggplot: a fan chart
 of one count over the generations and the share of streams extinct, as
 two facets with their own scales. Needs the ggplot2 package.
 }

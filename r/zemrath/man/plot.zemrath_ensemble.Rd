@@ -7,15 +7,15 @@
 \method{plot}{zemrath_ensemble}(x, count = "adults", ...)
 }
 \arguments{
-\item{x}{A `zemrath_ensemble` from [run_ensemble()].}
+\item{x}{A \code{zemrath_ensemble} from \code{\link[=run_ensemble]{run_ensemble()}}.}
 
-\item{count}{The count of the fan chart: `"adults"`, `"larvae"` or
-`"embryos"`.}
+\item{count}{The count of the fan chart: \code{"adults"}, \code{"larvae"} or
+\code{"embryos"}.}
 
-\item{...}{Further graphical parameters for both panels' [plot()].}
+\item{...}{Further graphical parameters for both panels' \code{\link[=plot]{plot()}}.}
 }
 \value{
-`x`, invisibly.
+\code{x}, invisibly.
 }
 \description{
 Two panels drawn with base graphics: above, a fan chart of one count over
@@ -28,6 +28,6 @@ p <- zemrath_parameters(0.013, 0.8, 0.5, 400, 2, 0.5, 0.1, 4, 1, 30)
 plot(run_ensemble(p, seeds = 0:199, threads = 2))
 }
 \seealso{
-[autoplot()][autoplot.zemrath_ensemble()] for the same with
-  ggplot2.
+\link[=autoplot.zemrath_ensemble]{autoplot()} for the same with
+ggplot2.
 }

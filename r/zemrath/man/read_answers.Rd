@@ -10,18 +10,18 @@ read_answers(path)
 \item{path}{The file's path.}
 }
 \value{
-A [zemrath_parameters()] object.
+A \code{\link[=zemrath_parameters]{zemrath_parameters()}} object.
 }
 \description{
 Reads a file of the ten answers, one per line in the order of the
 prompts, exactly as the console program and the other programs of the
 project read it (the same reader): an input file that you feed to
-`zemrath` works unchanged.
+\code{zemrath} works unchanged.
 }
 \section{Errors}{
- `zemrath_read_failed` when the file cannot be read,
-  `zemrath_bad_answer` naming the answer that the syntax cannot read,
-  `zemrath_end_of_input` naming the answers missing from a short file.
+ \code{zemrath_read_failed} when the file cannot be read,
+\code{zemrath_bad_answer} naming the answer that the syntax cannot read,
+\code{zemrath_end_of_input} naming the answers missing from a short file.
 }
 
 \examples{

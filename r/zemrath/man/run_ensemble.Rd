@@ -7,41 +7,42 @@
 run_ensemble(parameters, seeds = 0:999, threads = NULL)
 }
 \arguments{
-\item{parameters}{A [zemrath_parameters()] object.}
+\item{parameters}{A \code{\link[=zemrath_parameters]{zemrath_parameters()}} object.}
 
 \item{seeds}{The streams to run: whole numbers from 0 to 999, taken as a
 set (each once, ascending). All 1000 by default.}
 
-\item{threads}{Streams run at once; `NULL` for every core available to R
-([parallelly::availableCores()]). The results never depend on it.}
+\item{threads}{Streams run at once, 1 to 1024; \code{NULL} for every core
+available to R (\code{\link[parallelly:availableCores]{parallelly::availableCores()}}). The results never
+depend on it.}
 }
 \value{
-An object of class `zemrath_ensemble`, a list of
-  \describe{
-    \item{`runs`}{a data frame `seed, generation, embryos, larvae, adults`
-      (integers): every stream's rows, as [run_stream()] gives them,
-      seeds ascending;}
-    \item{`summary`}{a data frame with the columns of `zemrath-ensemble`'s
-      `summary.csv`, one row per generation: `generation`, then for
-      `embryos`, `larvae` and `adults` in turn the mean, standard deviation
-      (over the streams, dividing by their number), minimum, 5th, 25th,
-      50th, 75th and 95th percentile and maximum (`adults_mean`,
-      `adults_sd`, `adults_min`, `adults_p5`, ..., `adults_max`), then
-      `extinct_fraction` (streams without adults) and `wrapped_fraction`
-      (streams whose counts wrapped around 32 bits in that generation);}
-    \item{`parameters`, `seeds`}{what was run.}
-  }
-  Percentiles interpolate linearly between the sorted values.
+An object of class \code{zemrath_ensemble}, a list of
+\describe{
+\item{\code{runs}}{a data frame \verb{seed, generation, embryos, larvae, adults}
+(integers): every stream's rows, as \code{\link[=run_stream]{run_stream()}} gives them,
+seeds ascending;}
+\item{\code{summary}}{a data frame with the columns of \code{zemrath-ensemble}'s
+\code{summary.csv}, one row per generation: \code{generation}, then for
+\code{embryos}, \code{larvae} and \code{adults} in turn the mean, standard deviation
+(over the streams, dividing by their number), minimum, 5th, 25th,
+50th, 75th and 95th percentile and maximum (\code{adults_mean},
+\code{adults_sd}, \code{adults_min}, \code{adults_p5}, ..., \code{adults_max}), then
+\code{extinct_fraction} (streams without adults) and \code{wrapped_fraction}
+(streams whose counts wrapped around 32 bits in that generation);}
+\item{\code{parameters}, \code{seeds}}{what was run.}
+}
+Percentiles interpolate linearly between the sorted values.
 }
 \description{
 Runs the stream of every seed asked for, on several threads, and sums up
-each generation over them: what the program `zemrath-ensemble` does,
+each generation over them: what the program \code{zemrath-ensemble} does,
 with the same numbers.
 }
 \details{
 A long call stops with R's interrupt when you press Ctrl-C: no stream
-starts after it, and those under way finish first (for most parameter
-sets a fraction of a second).
+starts after it, and those under way stop at their next generation
+(R is asked every tenth of a second). The next call runs as usual.
 }
 \examples{
 p <- zemrath_parameters(0.013, 0.8, 0.5, 400, 2, 0.5, 0.1, 4, 1, 20)
@@ -50,7 +51,7 @@ summary(e)
 tail(e$summary[, c("generation", "adults_p5", "adults_p50", "adults_p95", "extinct_fraction")])
 }
 \seealso{
-[summary()][summary.zemrath_ensemble()],
-  [plot()][plot.zemrath_ensemble()],
-  [autoplot()][autoplot.zemrath_ensemble()].
+\link[=summary.zemrath_ensemble]{summary()},
+\link[=plot.zemrath_ensemble]{plot()},
+\link[=autoplot.zemrath_ensemble]{autoplot()}.
 }

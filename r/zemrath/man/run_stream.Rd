@@ -7,27 +7,31 @@
 run_stream(parameters, seed, threads = NULL)
 }
 \arguments{
-\item{parameters}{A [zemrath_parameters()] object.}
+\item{parameters}{A \code{\link[=zemrath_parameters]{zemrath_parameters()}} object.}
 
 \item{seed}{The stream: a whole number from 0 to 999.}
 
 \item{threads}{Threads that the long counts of a large population may
-use; `NULL` for every core available to R
-([parallelly::availableCores()]). The rows never depend on it.}
+use, 1 to 1024; \code{NULL} for every core available to R
+(\code{\link[parallelly:availableCores]{parallelly::availableCores()}}). The rows never depend on it.}
 }
 \value{
-A data frame with integer columns `generation`, `embryos`,
-  `larvae` and `adults`.
+A data frame with integer columns \code{generation}, \code{embryos},
+\code{larvae} and \code{adults}.
 }
 \description{
 Runs the stream of one seed. The rows are those of the results file
-`output.txt` that the console program writes when seeded with that
-millisecond (`ZEMRATH_SEED=seed zemrath` with the same answers), row for
+\code{output.txt} that the console program writes when seeded with that
+millisecond (\verb{ZEMRATH_SEED=seed zemrath} with the same answers), row for
 row: row 0 holds the 20 first recruits, then one row per generation.
 }
 \details{
 Counts are 32-bit integers that wrap around, as the program's do: a
 population too large for them shows wrapped, possibly negative, numbers.
+
+A long call stops with R's interrupt when you press Ctrl-C, between two
+generations (R is asked every tenth of a second). The next call runs as
+usual.
 }
 \examples{
 p <- zemrath_parameters(0.013, 0.8, 0.5, 400, 2, 0.5, 0.1, 4, 1, 20)

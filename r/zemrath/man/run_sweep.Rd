@@ -15,74 +15,76 @@ run_sweep(
 )
 }
 \arguments{
-\item{parameters}{A [zemrath_parameters()] object: the base of every
+\item{parameters}{A \code{\link[=zemrath_parameters]{zemrath_parameters()}} object: the base of every
 point, but for the varied parameters.}
 
 \item{vary}{A named list, one element per varied parameter (names as the
-arguments of [zemrath_parameters()]), in order: for `"grid"` and
-`"one-at-a-time"` the values it takes (the two whole-number parameters
-take whole values only); for `"latin-hypercube"` and `"sobol"` its range
-`c(from, to)`.}
+arguments of \code{\link[=zemrath_parameters]{zemrath_parameters()}}), in order: for \code{"grid"} and
+\code{"one-at-a-time"} the values it takes (the two whole-number parameters
+take whole values only); for \code{"latin-hypercube"} and \code{"sobol"} its range
+\code{c(from, to)}.}
 
-\item{design}{`"grid"`: every combination of the values, the first
-parameter varying slowest. `"one-at-a-time"`: the base point, then each
+\item{design}{\code{"grid"}: every combination of the values, the first
+parameter varying slowest. \code{"one-at-a-time"}: the base point, then each
 parameter over its values with the others at base.
-`"latin-hypercube"`: `samples` points, each parameter stratified over
-its range. `"sobol"`: a Saltelli design of `samples` x (parameters + 2)
+\code{"latin-hypercube"}: \code{samples} points, each parameter stratified over
+its range. \code{"sobol"}: a Saltelli design of \code{samples} x (parameters + 2)
 points (matrices A and B, Latin hypercubes, then for each parameter A
 with that column from B), with first- and total-order indices.}
 
 \item{seeds}{The streams to run: whole numbers from 0 to 999, taken as a
 set (each once, ascending). All 1000 by default.}
 
-\item{samples}{The number of samples of the `"latin-hypercube"` and
-`"sobol"` designs, 2 or more.}
+\item{samples}{The number of samples of the \code{"latin-hypercube"} and
+\code{"sobol"} designs, 2 or more.}
 
 \item{sample_seed}{The seed of those designs' own sampling, apart from the
 streams: a whole number from 0 to 2^53.}
 
-\item{threads}{Streams run at once; `NULL` for every core available to R
-([parallelly::availableCores()]). The results never depend on it.}
+\item{threads}{Streams run at once, 1 to 1024; \code{NULL} for every core
+available to R (\code{\link[parallelly:availableCores]{parallelly::availableCores()}}). The results never
+depend on it.}
 }
 \value{
-An object of class `zemrath_sweep`, a list of data frames:
-  \describe{
-    \item{`points`}{`point` (numbered from 0, in design order, as in the
-      sweep tool's files), then the ten parameters as used;}
-    \item{`summary`}{`point`, then the columns of
-      [run_ensemble()]'s summary, for every generation of every point;}
-    \item{`outcomes`}{`point`, then at the last generation
-      `extinct_fraction`, `adults_mean`, `adults_p5`, `adults_p50`,
-      `adults_p95`, `median_extinction_generation` (among the extinct
-      streams; `NA` when none died out) and `wrapped_fraction` (streams
-      whose counts wrapped in any generation);}
-    \item{`sensitivity`}{only for `"one-at-a-time"`: for each parameter
-      and outcome its lowest and highest value and the outcome at base and
-      there (`parameter, outcome, low_value, high_value, at_base, at_low,
-      at_high`); for `"sobol"`: the first-order and total-order indices
-      with the 2.5th to 97.5th percentiles of 1000 bootstrap resamples
-      (`first_order, first_order_low, first_order_high, total_order,
-      total_order_low, total_order_high`), `NA` for an outcome without
-      variance;}
-  }
-  and the arguments as used (`parameters`, `vary`, `design`, `seeds`).
+An object of class \code{zemrath_sweep}, a list of data frames:
+\describe{
+\item{\code{points}}{\code{point} (numbered from 0, in design order, as in the
+sweep tool's files), then the ten parameters as used;}
+\item{\code{summary}}{\code{point}, then the columns of
+\code{\link[=run_ensemble]{run_ensemble()}}'s summary, for every generation of every point;}
+\item{\code{outcomes}}{\code{point}, then at the last generation
+\code{extinct_fraction}, \code{adults_mean}, \code{adults_p5}, \code{adults_p50},
+\code{adults_p95}, \code{median_extinction_generation} (among the extinct
+streams; \code{NA} when none died out) and \code{wrapped_fraction} (streams
+whose counts wrapped in any generation);}
+\item{\code{sensitivity}}{only for \code{"one-at-a-time"}: for each parameter
+and outcome its lowest and highest value and the outcome at base and
+there (\verb{parameter, outcome, low_value, high_value, at_base, at_low, at_high}); for \code{"sobol"}: the first-order and total-order indices
+with the 2.5th to 97.5th percentiles of 1000 bootstrap resamples
+(\verb{first_order, first_order_low, first_order_high, total_order, total_order_low, total_order_high}), \code{NA} for an outcome without
+variance;}
+}
+and the arguments as used (\code{parameters}, \code{vary}, \code{design}, \code{seeds}).
 }
 \description{
 Runs the points of an experiment design, each over the streams of every
-seed as [run_ensemble()] runs them, with the outcomes of each point and,
+seed as \code{\link[=run_ensemble]{run_ensemble()}} runs them, with the outcomes of each point and,
 for the designs that have them, sensitivity indices. The designs, their
 points and order, the outcomes and the indices are those of the
-`zemrath-sweep` tool (the same code computes them), so an experiment
+\code{zemrath-sweep} tool (the same code computes them), so an experiment
 gives the same tables here and there.
 }
 \details{
-The points are mapped with [future.apply::future_lapply()], so the
-[future::plan()] in force decides where they run: one after another by
-default, on the cores of this machine with `plan(multisession)`, on a
-cluster with `plan(cluster)` or a batch scheduler's plan. Every plan gives
-the same results. Each point uses `threads` threads; `NULL` asks each
-point for the cores available where it runs ([parallelly::availableCores()],
+The points are mapped with \code{\link[future.apply:future_lapply]{future.apply::future_lapply()}}, so the
+\code{\link[future:plan]{future::plan()}} in force decides where they run: one after another by
+default, on the cores of this machine with \code{plan(multisession)}, on a
+cluster with \code{plan(cluster)} or a batch scheduler's plan. Every plan gives
+the same results. Each point uses \code{threads} threads; \code{NULL} asks each
+point for the cores available where it runs (\code{\link[parallelly:availableCores]{parallelly::availableCores()}},
 one on a multisession worker).
+
+Under the default plan, which runs the points here one after another,
+Ctrl-C stops the point under way as it stops \code{\link[=run_ensemble]{run_ensemble()}}.
 }
 \examples{
 p <- zemrath_parameters(0.013, 0.8, 0.5, 400, 2, 0.5, 0.1, 4, 1, 30)

@@ -7,18 +7,18 @@
 \method{summary}{zemrath_ensemble}(object, ...)
 }
 \arguments{
-\item{object}{A `zemrath_ensemble` from [run_ensemble()].}
+\item{object}{A \code{zemrath_ensemble} from \code{\link[=run_ensemble]{run_ensemble()}}.}
 
 \item{...}{Not used.}
 }
 \value{
-An object of class `summary.zemrath_ensemble` that prints those
-  lines; `as.character()` gives them as one string.
+An object of class \code{summary.zemrath_ensemble} that prints those
+lines; \code{as.character()} gives them as one string.
 }
 \description{
-The few lines that `zemrath-ensemble` prints when it is done: the streams
+The few lines that \code{zemrath-ensemble} prints when it is done: the streams
 and generations run, the adults of the last generation (median and the
-band of 90% of the streams), how many streams died out and the median
+band of 90\% of the streams), how many streams died out and the median
 generation in which they did, and whether counts wrapped.
 }
 \examples{

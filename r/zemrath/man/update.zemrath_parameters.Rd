@@ -7,9 +7,9 @@
 \method{update}{zemrath_parameters}(object, ...)
 }
 \arguments{
-\item{object}{A [zemrath_parameters()] object.}
+\item{object}{A \code{\link[=zemrath_parameters]{zemrath_parameters()}} object.}
 
-\item{...}{New values, named as the arguments of [zemrath_parameters()].}
+\item{...}{New values, named as the arguments of \code{\link[=zemrath_parameters]{zemrath_parameters()}}.}
 }
 \value{
 The parameters with those values changed.

@@ -6,30 +6,33 @@
 \alias{zemrath-package}
 \title{zemrath: stochastic individual-based simulation of a fish population}
 \description{
-The model of the console program `zemrath`, run from R. Ten parameters
-([zemrath_parameters()], or [read_answers()] for a file of the answers
+The model of the console program \code{zemrath}, run from R. Ten parameters
+(\code{\link[=zemrath_parameters]{zemrath_parameters()}}, or \code{\link[=read_answers]{read_answers()}} for a file of the answers
 typed at the program's prompts) describe a population; a run starts from
 one of 1000 random streams, named by its seed, 0 to 999.
 }
 \details{
-- [run_stream()]: one stream's rows, as the program writes them;
-- [run_ensemble()]: every stream asked for, with the statistics of each
-  generation, [summary()][summary.zemrath_ensemble()],
-  [plot()][plot.zemrath_ensemble()] and
-  [autoplot()][autoplot.zemrath_ensemble()];
-- [run_sweep()]: an experiment over many parameter sets, run through
-  `future` plans.
+\itemize{
+\item \code{\link[=run_stream]{run_stream()}}: one stream's rows, as the program writes them;
+\item \code{\link[=run_ensemble]{run_ensemble()}}: every stream asked for, with the statistics of each
+generation, \link[=summary.zemrath_ensemble]{summary()},
+\link[=plot.zemrath_ensemble]{plot()} and
+\link[=autoplot.zemrath_ensemble]{autoplot()};
+\item \code{\link[=run_sweep]{run_sweep()}}: an experiment over many parameter sets, run through
+\code{future} plans.
+}
 
 The simulation itself is the project's C++ core, compiled into the
 package: the same rows, statistics, designs and indices as the
 command-line programs. Its calls never end R, never write to the console
 and leave R's floating-point settings as they were. Its failures are R
-errors of class `zemrath_error` and of a class naming the failure:
-`zemrath_bad_value` (an argument that cannot be taken),
-`zemrath_bad_answer` (an answer the prompts' syntax cannot read),
-`zemrath_end_of_input` (an answers file that ends too early),
-`zemrath_read_failed` and `zemrath_out_of_memory`. Ctrl-C stops a run
-between two streams, with R's usual interrupt.
+errors of class \code{zemrath_error} and of a class naming the failure:
+\code{zemrath_bad_value} (an argument that cannot be taken),
+\code{zemrath_bad_answer} (an answer the prompts' syntax cannot read),
+\code{zemrath_end_of_input} (an answers file that ends too early),
+\code{zemrath_read_failed}, \code{zemrath_out_of_memory} and \code{zemrath_system_error}
+(a thread that the system cannot start). Ctrl-C stops a run at the next
+generation of its streams, with R's usual interrupt.
 }
 \author{
 \strong{Maintainer}: The zemrath developers \email{zemrath@localhost}

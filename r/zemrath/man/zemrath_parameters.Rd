@@ -42,14 +42,14 @@ age classes, a whole number.}
 \item{generations}{The number of generations to simulate, a whole number.}
 }
 \value{
-An object of class `zemrath_parameters`: a list of the ten values
-  named as the arguments, the two whole numbers as integers.
+An object of class \code{zemrath_parameters}: a list of the ten values
+named as the arguments, the two whole numbers as integers.
 }
 \description{
 A parameter set: the ten answers that the console program asks for, in
 the order of its prompts. Every value is used as given; none is checked
 against a range (a probability above 1 or a carrying capacity of 0 has an
-outcome like any other), so reals may also be `Inf` or `NaN`, as the
+outcome like any other), so reals may also be \code{Inf} or \code{NaN}, as the
 prompts take them.
 }
 \examples{
@@ -58,6 +58,6 @@ p
 p$carrying_capacity
 }
 \seealso{
-[read_answers()] for a file of the answers;
-  [update()][update.zemrath_parameters()] to change some of them.
+\code{\link[=read_answers]{read_answers()}} for a file of the answers;
+\link[=update.zemrath_parameters]{update()} to change some of them.
 }

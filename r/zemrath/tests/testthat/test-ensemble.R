@@ -82,3 +82,53 @@ test_that("autoplot shows the summary's median, bands and extinct fraction", {
   expect_identical(built[[3]]$y, e$summary$larvae_p50)
   expect_identical(built[[4]]$y, e$summary$extinct_fraction)
 })
+
+test_that("an ensemble or sweep changed or made by hand is refused by its methods, naming the part", {
+  e <- run_ensemble(parameters_of(answer_sets$small), seeds = 0:9, threads = 1)
+  with_part <- function(name, value) {
+    x <- e
+    x[name] <- list(value)
+    x
+  }
+  no_median <- e$summary
+  no_median$adults_p50 <- NULL
+  text_median <- e$summary
+  text_median$larvae_p50 <- as.character(text_median$larvae_p50)
+  cases <- list(
+    list(object = structure(list(), class = "zemrath_ensemble"), message = "its `runs` is missing"),
+    list(object = with_part("summary", NULL), message = "its `summary` is missing or of the wrong kind"),
+    list(object = with_part("summary", no_median), message = "its `summary` is missing or of the wrong kind"),
+    list(object = with_part("summary", text_median), message = "its `summary` is missing or of the wrong kind"),
+    list(object = with_part("summary", e$summary[0, ]), message = "its `summary` is missing or of the wrong kind"),
+    list(object = with_part("seeds", "0-9"), message = "its `seeds` is missing or of the wrong kind"),
+    list(object = with_part("text", list("streams run")), message = "its `text` is missing or of the wrong kind"),
+    list(object = structure(1:3, class = "zemrath_ensemble"), message = "must be made by run_ensemble(), not of type integer")
+  )
+  uses <- list(
+    print = function(x) print(x),
+    summary = function(x) summary(x),
+    plot = function(x) plot(x)
+  )
+  if (requireNamespace("ggplot2", quietly = TRUE)) uses$autoplot <- function(x) ggplot2::autoplot(x)
+  grDevices::pdf(NULL)
+  on.exit(grDevices::dev.off())
+  for (case in cases)
+    for (use in names(uses)) {
+      failure <- tryCatch(uses[[use]](case$object), error = identity)
+      label <- paste(use, "of an ensemble whose", case$message)
+      expect_true(inherits(failure, "zemrath_bad_value") && inherits(failure, "zemrath_error"), label = label)
+      expect_match(conditionMessage(failure), case$message, fixed = TRUE, label = label)
+    }
+  for (broken in list(structure(list(text = 1), class = "summary.zemrath_ensemble"),
+                      structure(list(), class = "summary.zemrath_ensemble"))) {
+    expect_error(print(broken), class = "zemrath_bad_value", regexp = "its `text` is missing", fixed = TRUE)
+    expect_error(as.character(broken), class = "zemrath_bad_value", regexp = "its `text` is missing", fixed = TRUE)
+  }
+  s <- run_sweep(parameters_of(answer_sets$small), list(adult_survival = c(0.3, 0.5)), seeds = 0:1, threads = 1)
+  for (part in c("points", "design", "vary", "seeds")) {
+    broken <- s
+    broken[part] <- list(list(list()))
+    expect_error(print(broken), class = "zemrath_bad_value", fixed = TRUE,
+                 regexp = paste0("`x` must be made by run_sweep(): its `", part, "` is missing or of the wrong kind"))
+  }
+})

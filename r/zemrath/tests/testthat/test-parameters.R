@@ -92,3 +92,47 @@ test_that("runs check their parameters again, and refuse anything else", {
   expect_error(run_ensemble(unclass(p), 1), class = "zemrath_bad_value",
                regexp = "`parameters` must be made by zemrath_parameters\\(\\) or read_answers\\(\\), not a list")
 })
+
+test_that("a parameters object made or changed by hand is refused by every function, naming what is wrong", {
+  good <- unclass(zemrath_parameters(0.013, 0.8, 0.5, 400, 2, 0.5, 0.1, 4, 1, 5))
+  as_parameters <- function(x) structure(x, class = "zemrath_parameters")
+  changed <- function(...) as_parameters(utils::modifyList(good, list(...)))
+  cases <- list(
+    list(object = as_parameters(list()), message = "missing parameters: embryo_larval_survival, max_juvenile_survival"),
+    list(object = as_parameters(good[-10]), message = "missing parameters: generations"),
+    list(object = as_parameters(unname(good)), message = "every value must be named after its parameter"),
+    list(object = as_parameters(c(good[-1], list(0.013))), message = "every value must be named after its parameter"),
+    list(object = as_parameters(c(good, egg_weight = 1)), message = "unknown parameter: egg_weight"),
+    list(object = as_parameters(c(good, generations = 9L)), message = "parameter given more than once: generations"),
+    list(object = changed(carrying_capacity = "400"),
+         message = "`carrying_capacity` must be a single number, not a character vector"),
+    list(object = changed(adult_survival = list(0.5)), message = "`adult_survival` must be a single number, not a list object"),
+    list(object = changed(generations = 1:2), message = "`generations` must be a single number, not 2 numbers"),
+    list(object = changed(max_reproduction_age = 4.5), message = "`max_reproduction_age` must be a whole number from"),
+    list(object = changed(max_reproduction_age = 2^31), message = "`max_reproduction_age` must be a whole number from"),
+    list(object = changed(fecundity_rate = NA_real_), message = "`fecundity_rate` must not be NA"),
+    list(object = changed(fecundity_rate = TRUE), message = "`fecundity_rate` must be a single number, not a logical vector"),
+    list(object = as_parameters(as.numeric(good)),
+         message = "must be a list of the ten parameters, as zemrath_parameters() makes it, not of type double"),
+    list(object = as_parameters("0.013"), message = "as zemrath_parameters() makes it, not of type character"),
+    list(object = as_parameters(new.env()), message = "as zemrath_parameters() makes it, not of type environment")
+  )
+  # Every function that takes a parameter set; update() with a change that
+  # mends none of the cases.
+  uses <- list(
+    print = function(p) print(p),
+    update = function(p) update(p, weight_at_one_year = 0.2),
+    run_stream = function(p) run_stream(p, 1, threads = 1),
+    run_ensemble = function(p) run_ensemble(p, 0:1, threads = 1),
+    run_sweep = function(p) run_sweep(p, list(adult_survival = c(0.3, 0.5)), seeds = 0:1, threads = 1)
+  )
+  for (case in cases)
+    for (use in names(uses)) {
+      failure <- tryCatch(uses[[use]](case$object), error = identity)
+      label <- paste(use, "of a set with", case$message)
+      expect_true(inherits(failure, "zemrath_bad_value") && inherits(failure, "zemrath_error"), label = label)
+      expect_match(conditionMessage(failure), case$message, fixed = TRUE, label = label)
+    }
+  # The parts that are right are kept: a change mends a set made by hand.
+  expect_identical(update(as_parameters(good[-10]), generations = 5), as_parameters(good))
+})
