@@ -4,13 +4,20 @@
 // stops when asked.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
 #include "base/worker_pool.hpp"
+#include "zemrath/error.hpp"
 
 namespace zemrath {
 namespace {
@@ -26,6 +33,46 @@ TEST(WorkerPool, EveryTaskRunsExactlyOnce) {
     EXPECT_GE(resolve_threads(0), 1);
     EXPECT_EQ(resolve_threads(3), 3);
     EXPECT_EQ(resolve_threads(5000), max_threads);
+}
+
+// Under a limit on memory the system refuses threads: a job then runs on the
+// workers it could start, and the refusal never escapes as anything but the
+// library's own error. Run in a child, whose limit and pool are its own.
+TEST(WorkerPool, ThreadsTheSystemRefusesLeaveTheJobToTheWorkersThereAre) {
+#ifdef ZEMRATH_SANITIZED
+    GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
+#endif
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Room for a few thread stacks beside what the process already maps.
+        std::ifstream status("/proc/self/statm");
+        long pages = 0;
+        status >> pages;
+        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (64 << 20);
+        const rlimit address_space{limit, limit};
+        if (::setrlimit(RLIMIT_AS, &address_space) != 0) ::_exit(3);
+        int code = 0;
+        try {
+            std::vector<std::atomic<int>> runs(2000);
+            const bool completed = parallel_for_watched(
+                runs.size(), max_threads, [&](std::size_t i) { ++runs[i]; }, [](std::size_t) { return true; },
+                std::chrono::milliseconds(1));
+            for (const std::atomic<int>& r : runs) code = code != 0 || r.load() != 1 ? 4 : 0;
+            if (!completed) code = 5;
+            parallel_for(runs.size(), max_threads, [&](std::size_t i) { ++runs[i]; });
+            for (const std::atomic<int>& r : runs) code = code != 0 || r.load() != 2 ? 6 : code;
+        } catch (const error& failure) {
+            code = failure.code() == error_code::out_of_memory ? 0 : 7;
+        } catch (...) {
+            code = 8;
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(WorkerPool, AFailureStopsTheJobAndReachesTheCaller) {

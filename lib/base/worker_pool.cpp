@@ -8,8 +8,10 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
+#include "zemrath/error.hpp"
 #include "zemrath/floating_point.hpp"
 
 namespace zemrath {
@@ -107,7 +109,13 @@ public:
             const std::lock_guard lock(pool.mutex);
             const int missing = job.helpers_wanted - pool.idle;
             for (int k = 0; k < missing && pool.workers < max_threads; ++k) {
-                std::thread(serve, std::ref(pool)).detach();
+                // A thread the system refuses (a limit on threads or on
+                // memory) leaves the job to the workers there are.
+                try {
+                    std::thread(serve, std::ref(pool)).detach();
+                } catch (const std::system_error&) {
+                    break;
+                }
                 ++pool.workers;
             }
             pool.open_jobs.push_back(&job);
@@ -129,6 +137,11 @@ private:
     worker_pool& pool_;
     pool_job& job_;
 };
+
+bool has_workers(worker_pool& pool) {
+    const std::lock_guard lock(pool.mutex);
+    return pool.workers > 0;
+}
 
 void rethrow_failure(worker_pool& pool, pool_job& job) {
     std::exception_ptr failure;
@@ -179,6 +192,8 @@ bool parallel_for_watched(std::size_t count, int threads, const std::function<vo
     bool completed = true;
     {
         const posted_job posted(pool, job);
+        if (!has_workers(pool))
+            throw error(error_code::out_of_memory, "the system refused every thread the work needs");
         try {
             while (job.done.load() < count && !job.stop.load()) {
                 if (!watch(job.done.load())) {

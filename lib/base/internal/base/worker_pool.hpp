@@ -6,7 +6,9 @@
 // number of threads it asks for; a job posted while the workers are busy (a
 // count inside a stream that a worker runs) gets fewer of them, or none, and
 // never waits for them. Each worker runs in the model's floating-point
-// environment.
+// environment. A thread that the system refuses to start leaves a job to
+// the workers there are; a watched job that gets none fails with
+// out_of_memory.
 #pragma once
 
 #include <chrono>
