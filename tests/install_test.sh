@@ -23,6 +23,7 @@ if [ "$mode" = deb ]; then
     grep -q " $path\$" <<<"$listing" || { echo "the package lacks $path"; echo "$listing"; exit 1; }
   done
   [ "$(dpkg-deb -f "$package" Package)" = zemrath ] || { echo "wrong package name"; exit 1; }
+  [ "$(dpkg-deb -f "$package" Description | wc -l)" -gt 5 ] || { echo "the package describes itself in one line"; exit 1; }
   dpkg-deb -x "$package" "$work/unpacked"
   prefix="$work/unpacked/usr"
 else
@@ -36,6 +37,21 @@ version=$(sed -n 's/^project(zemrath VERSION \([0-9.]*\).*/\1/p' "$source_dir/CM
 [ "$("$prefix/bin/zemrath-ensemble" --version)" = "zemrath-ensemble $version" ]
 [ "$("$prefix/bin/zemrath-sweep" --version)" = "zemrath-sweep $version" ]
 [ "$("$prefix/bin/zemrath-explore" --version)" = "zemrath-explore $version" ]
+
+# A manual page for every program, which man finds and shows, and the
+# documentation with the copyright.
+for program in zemrath zemrath-ensemble zemrath-sweep zemrath-explore; do
+  page="$prefix/share/man/man1/$program.1"
+  grep -q '^\.TH ' "$page" || { echo "no manual page $page"; exit 1; }
+  shown=$(MANPATH="$prefix/share/man" MANWIDTH=100 man -P cat "$program" 2>/dev/null) ||
+    { echo "man does not show $program"; exit 1; }
+  grep -q -- "--version" <<<"$shown" || { echo "the manual page of $program lacks its options"; exit 1; }
+done
+for file in README.md copyright zemrath-sweep.sbatch examples/answers.txt examples/sweep-example/experiment.toml \
+            examples/sweep-example/answers.txt; do
+  [ -s "$prefix/share/doc/zemrath/$file" ] || { echo "share/doc/zemrath lacks $file"; exit 1; }
+done
+grep -q '^License: MIT$' "$prefix/share/doc/zemrath/copyright" || { echo "the copyright names no licence"; exit 1; }
 
 # The README shows the example program exactly as it is compiled here.
 example="$source_dir/examples/library/main.cpp"
