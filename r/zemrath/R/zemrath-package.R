@@ -21,8 +21,10 @@
 #' `zemrath_bad_value` (an argument that cannot be taken),
 #' `zemrath_bad_answer` (an answer the prompts' syntax cannot read),
 #' `zemrath_end_of_input` (an answers file that ends too early),
-#' `zemrath_read_failed`, `zemrath_out_of_memory` and `zemrath_system_error`
-#' (a thread that the system cannot start). Ctrl-C stops a run at the next
+#' `zemrath_read_failed`, `zemrath_out_of_memory` (also when the system
+#' starts none of the threads a run needs; threads it refuses beyond the
+#' first leave the run to those it started) and `zemrath_system_error` (any
+#' other resource the system refuses). Ctrl-C stops a run at the next
 #' generation of its streams, with R's usual interrupt.
 #'
 #' @keywords internal

@@ -30,8 +30,10 @@ errors of class \code{zemrath_error} and of a class naming the failure:
 \code{zemrath_bad_value} (an argument that cannot be taken),
 \code{zemrath_bad_answer} (an answer the prompts' syntax cannot read),
 \code{zemrath_end_of_input} (an answers file that ends too early),
-\code{zemrath_read_failed}, \code{zemrath_out_of_memory} and \code{zemrath_system_error}
-(a thread that the system cannot start). Ctrl-C stops a run at the next
+\code{zemrath_read_failed}, \code{zemrath_out_of_memory} (also when the system
+starts none of the threads a run needs; threads it refuses beyond the
+first leave the run to those it started) and \code{zemrath_system_error} (any
+other resource the system refuses). Ctrl-C stops a run at the next
 generation of its streams, with R's usual interrupt.
 }
 \author{
