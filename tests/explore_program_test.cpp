@@ -1,20 +1,25 @@
 // The zemrath-explore program: its command line, the address it prints,
-// the warning when it listens beyond this machine, and its clean stop on
-// SIGINT and SIGTERM, even in the middle of a computation.
+// the warning when it listens beyond this machine, its clean stop on SIGINT
+// and SIGTERM, even in the middle of a computation, and a client answered at
+// once while hundreds of idle and slow ones hold connections open.
 #include <gtest/gtest.h>
 
 #include <httplib.h>
 #include <signal.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <future>
+#include <memory>
 #include <regex>
 #include <thread>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "explore_progress.hpp"
+#include "explore_raw_client.hpp"
 #include "program_runner.hpp"
 #include "zemrath/version.hpp"
 
@@ -96,6 +101,86 @@ TEST(ExploreProgram, StartsFromTheAnswersFileAndStopsCleanlyOnASignal) {
             }
         }
     }
+}
+
+// The program, started, and stopped by its process id when the test ends,
+// also when it fails half-way.
+struct explorer_process {
+    runner::started_program started;
+    int port = 0;
+    bool finished = false;
+
+    explicit explorer_process(const runner::program_run& run)
+        : started(runner::start_program(run)), port(printed_port(started)) {}
+    explorer_process(const explorer_process&) = delete;
+    explorer_process& operator=(const explorer_process&) = delete;
+    ~explorer_process() {
+        if (finished) return;
+        ::kill(started.pid, SIGKILL);
+        runner::finish_program(started);
+    }
+
+    // Sends the signal and waits for the program to end.
+    runner::program_result stop(int signal) {
+        ::kill(started.pid, signal);
+        finished = true;
+        return runner::finish_program(started);
+    }
+
+    httplib::Client client() const {
+        httplib::Client client("127.0.0.1", port);
+        client.set_read_timeout(300);
+        return client;
+    }
+};
+
+// Held open and left idle.
+std::vector<std::unique_ptr<runner::raw_socket>> idle_connections(int port, std::size_t count,
+                                                                  const std::string& first_bytes = "") {
+    std::vector<std::unique_ptr<runner::raw_socket>> connections;
+    for (std::size_t i = 0; i < count; ++i) {
+        connections.push_back(std::make_unique<runner::raw_socket>(port));
+        connections.back()->send(first_bytes);
+    }
+    return connections;
+}
+
+TEST(ExploreProgram, IdleAndSlowClientsHoldNoOtherClientUp) {
+    explorer_process explorer(runner::make_explore_run({"--port", "0", "--threads", "2"}));
+    ASSERT_NE(explorer.port, 0);
+    const int port = explorer.port;
+    const auto idle = idle_connections(port, 200);
+    const auto request_lines_only = idle_connections(port, 200, "GET /api/parameters HTTP/1.1\r\n");
+    const auto slow = idle_connections(port, 200);
+    std::atomic<bool> done{false};
+    std::thread dripping([&] {  // a byte a second from each slow client, for as long as the test runs
+        const std::string request = "GET /api/parameters HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: " +
+                                    std::string(200, 'x');
+        for (std::size_t at = 0; !done; ++at) {
+            for (const auto& connection : slow) connection->send(request.substr(at % request.size(), 1));
+            for (int tick = 0; tick < 100 && !done; ++tick) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));  // the slow ones are well under way
+
+    const auto asked = std::chrono::steady_clock::now();
+    const runner::raw_socket client(port);
+    client.send("GET /api/parameters HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                "\r\nConnection: close\r\n\r\n");
+    const std::string answer = client.receive_until_closed();
+    const auto took = std::chrono::steady_clock::now() - asked;
+    EXPECT_EQ(runner::status_of(answer), 200) << answer;
+    EXPECT_LT(took, std::chrono::seconds(1)) << std::chrono::duration<double>(took).count() << " s";
+
+    // And none of them is held open for long: the explorer closes the idle
+    // ones within its first-byte limit, the slow ones within its request limit.
+    EXPECT_TRUE(idle.back()->closed_by_explorer(std::chrono::seconds(10)));
+    EXPECT_TRUE(request_lines_only.back()->closed_by_explorer(std::chrono::seconds(10)));
+    EXPECT_TRUE(slow.back()->closed_by_explorer(std::chrono::seconds(10)));
+    done = true;
+    dripping.join();
+    const runner::program_result result = explorer.stop(SIGTERM);
+    EXPECT_EQ(result.exit_status, 0) << result.standard_error;
 }
 
 TEST(ExploreProgram, WarnsWhenListeningBeyondThisMachine) {

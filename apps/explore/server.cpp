@@ -20,10 +20,6 @@ namespace {
 constexpr const char* json_type = "application/json";
 constexpr const char* csv_type = "text/csv; charset=utf-8";
 
-// A connection left open between requests holds a server thread and delays
-// a stop by as long.
-constexpr time_t keep_alive_seconds = 2;
-
 // A long file is handed to the connection in pieces of about this size.
 constexpr std::size_t piece_size = 1 << 16;
 
@@ -116,7 +112,6 @@ void install_guards(explorer& server) {
     http.set_socket_options(reuse_address_only);
     http.set_default_headers(security_headers);
     http.set_payload_max_length(max_body_length);
-    http.set_keep_alive_timeout(keep_alive_seconds);
     http.set_pre_routing_handler([&server](const httplib::Request& request, httplib::Response& response) {
         const request_facts facts{request.target, header(request, "Host"), header(request, "Origin"),
                                   header(request, "Sec-Fetch-Site")};
@@ -212,8 +207,7 @@ void install_routes(explorer& server) {
 }
 
 bool bind_explorer(explorer& server) {
-    if (server.address.port != 0) return server.http.bind_to_port(server.address.host, server.address.port);
-    const int port = server.http.bind_to_any_port(server.address.host);
+    const int port = server.http.bind(server.address.host, server.address.port);
     if (port < 0) return false;
     server.address.port = port;
     return true;
@@ -223,7 +217,7 @@ bool serve_explorer(explorer& server) { return server.http.listen_after_bind(); 
 
 void stop_explorer(explorer& server) {
     stop_computations(server.computations);
-    server.http.stop();
+    server.http.stop_serving();
 }
 
 }  // namespace zemrath::explore
