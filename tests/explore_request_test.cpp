@@ -1,6 +1,6 @@
 // What zemrath-explore takes from a request before it runs anything: which
-// requests it answers at all (Host, Origin, Sec-Fetch-Site, query length),
-// and how the parameters and seeds of a request are read.
+// requests it answers at all (Host, Origin, Sec-Fetch-Site, query length,
+// bodies), and how the parameters and seeds of a request are read.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -54,38 +54,140 @@ TEST(ExploreGuard, HostMustNameTheServedAddress) {
         EXPECT_EQ(host_names_server(c.host, c.address), c.accepted) << c.address.host << " given Host " << c.host;
 }
 
+// A request as the guard sees it: its method, its target, its headers, and
+// the path as the router has decoded it from the target ("" where the
+// target writes it plainly).
+using header_list = std::vector<std::pair<std::string, std::string>>;
+struct sent {
+    std::string method;
+    std::string target;
+    header_list headers;
+    std::string decoded_path;
+};
+
+std::optional<std::string_view> header_of(const sent& request, std::string_view name) {
+    for (const auto& [key, value] : request.headers)
+        if (key == name) return std::string_view(value);
+    return std::nullopt;
+}
+
+request_facts facts_of(const sent& request) {
+    const std::string_view target = request.target;
+    const std::string_view path =
+        request.decoded_path.empty() ? target.substr(0, target.find('?')) : std::string_view(request.decoded_path);
+    return {request.method,
+            target,
+            path,
+            header_of(request, "Host"),
+            header_of(request, "Origin"),
+            header_of(request, "Sec-Fetch-Site"),
+            header_of(request, "Content-Length"),
+            header_of(request, "Transfer-Encoding"),
+            header_of(request, "Content-Type")};
+}
+
+const std::pair<std::string, std::string> served_host{"Host", "127.0.0.1:8080"};
+
 TEST(ExploreGuard, RefusalsAndTheirStatus) {
     struct case_t {
         const char* name;
-        request_facts request;
+        sent request;
         std::optional<int> status;  // nullopt: the request goes on
     };
     const std::string long_query = "/api/summary.csv?seeds=" + std::string(max_query_length, '1');
     const std::string longest_query = "/api/summary.csv?" + std::string(max_query_length, 'a');
+    const std::string at_limit = std::to_string(max_body_length);
+    const std::string over_limit = std::to_string(max_body_length + 1);
+    const auto get = [](std::string target, header_list more = {}, std::string decoded = "") {
+        more.push_back(served_host);
+        return sent{"GET", std::move(target), std::move(more), std::move(decoded)};
+    };
+    const auto post = [](std::string target, header_list more = {}, std::string decoded = "") {
+        more.push_back(served_host);
+        return sent{"POST", std::move(target), std::move(more), std::move(decoded)};
+    };
+    const auto other = [](std::string method, std::string target, header_list more = {}) {
+        more.push_back(served_host);
+        return sent{std::move(method), std::move(target), std::move(more), ""};
+    };
     const case_t cases[] = {
-        {"page", {"/", "127.0.0.1:8080", std::nullopt, std::nullopt}, std::nullopt},
-        {"same-origin call", {"/api/ensemble", "127.0.0.1:8080", "http://127.0.0.1:8080", "same-origin"}, std::nullopt},
-        {"script without browser headers", {"/api/ensemble", "localhost:8080", std::nullopt, std::nullopt}, std::nullopt},
-        {"address typed in the browser", {"/api/summary.csv", "127.0.0.1:8080", std::nullopt, "none"}, std::nullopt},
-        {"no Host", {"/", std::nullopt, std::nullopt, std::nullopt}, 400},
-        {"malformed Host", {"/", "[::1", std::nullopt, std::nullopt}, 400},
-        {"foreign Host", {"/", "evil.example:8080", std::nullopt, std::nullopt}, 403},
-        {"cross-origin call", {"/api/ensemble", "127.0.0.1:8080", "http://evil.example", std::nullopt}, 403},
-        {"origin of another port", {"/api/ensemble", "127.0.0.1:8080", "http://127.0.0.1:9999", std::nullopt}, 403},
-        {"opaque origin", {"/api/ensemble", "127.0.0.1:8080", "null", std::nullopt}, 403},
-        {"cross-site fetch", {"/api/report.svg", "127.0.0.1:8080", std::nullopt, "cross-site"}, 403},
-        {"same-site fetch", {"/api/report.svg", "127.0.0.1:8080", std::nullopt, "same-site"}, 403},
-        {"link to the page from elsewhere", {"/", "127.0.0.1:8080", std::nullopt, "cross-site"}, std::nullopt},
-        {"longest query", {longest_query, "127.0.0.1:8080", std::nullopt, std::nullopt}, std::nullopt},
-        {"long query", {long_query, "127.0.0.1:8080", std::nullopt, std::nullopt}, 414},
+        {"page", get("/"), std::nullopt},
+        {"same-origin call",
+         post("/api/ensemble",
+              {{"Origin", "http://127.0.0.1:8080"}, {"Sec-Fetch-Site", "same-origin"}, {"Content-Length", "20"}}),
+         std::nullopt},
+        {"script without browser headers",
+         {"POST", "/api/ensemble", {{"Host", "localhost:8080"}, {"Content-Length", "20"}}, ""}, std::nullopt},
+        {"address typed in the browser", get("/api/summary.csv", {{"Sec-Fetch-Site", "none"}}), std::nullopt},
+        {"no Host", {"GET", "/", {}, ""}, 400},
+        {"malformed Host", {"GET", "/", {{"Host", "[::1"}}, ""}, 400},
+        {"foreign Host", {"GET", "/", {{"Host", "evil.example:8080"}}, ""}, 403},
+        {"cross-origin call", post("/api/ensemble", {{"Origin", "http://evil.example"}}), 403},
+        {"origin of another port", post("/api/ensemble", {{"Origin", "http://127.0.0.1:9999"}}), 403},
+        {"opaque origin", post("/api/ensemble", {{"Origin", "null"}}), 403},
+        {"cross-site fetch", get("/api/report.svg", {{"Sec-Fetch-Site", "cross-site"}}), 403},
+        {"same-site fetch", get("/api/report.svg", {{"Sec-Fetch-Site", "same-site"}}), 403},
+        {"link to the page from elsewhere", get("/", {{"Sec-Fetch-Site", "cross-site"}}), std::nullopt},
+        {"longest query", get(longest_query), std::nullopt},
+        {"long query", get(long_query), 414},
+
+        // The API is told by the path the router matches, however the target writes it.
+        {"encoded letter", get("/%61pi/summary.csv", {{"Sec-Fetch-Site", "cross-site"}}, "/api/summary.csv"), 403},
+        {"encoded slash", post("/api%2fensemble", {{"Origin", "http://evil.example"}}, "/api/ensemble"), 403},
+        {"doubled slash", get("//api/summary.csv"), 404},
+        {"dot segment", get("/./api/summary.csv"), 404},
+        {"dot-dot segment", get("/x/../api/summary.csv"), 404},
+        {"encoded dot-dot segment", get("/x/%2e%2e/api/summary.csv", {}, "/x/../api/summary.csv"), 404},
+        {"trailing slash", get("/api/"), 404},
+        {"absolute form", get("http://127.0.0.1:8080/api/summary.csv"), 404},
+
+        // Bodies: only POST /api/ensemble reads one, framed plainly and within the limit.
+        {"body at the limit", post("/api/ensemble", {{"Content-Length", at_limit}}), std::nullopt},
+        {"body over the limit", post("/api/ensemble", {{"Content-Length", over_limit}}), 413},
+        {"length past 64 bits", post("/api/ensemble", {{"Content-Length", "99999999999999999999999"}}), 413},
+        {"chunked body", post("/api/ensemble", {{"Transfer-Encoding", "Chunked"}}), std::nullopt},
+        {"no length at all", post("/api/ensemble"), std::nullopt},
+        {"length that is no number", post("/api/ensemble", {{"Content-Length", "12abc"}}), 400},
+        {"negative length", post("/api/ensemble", {{"Content-Length", "-1"}}), 400},
+        {"length and chunks", post("/api/ensemble", {{"Content-Length", "5"}, {"Transfer-Encoding", "chunked"}}),
+         400},
+        {"other transfer coding", post("/api/ensemble", {{"Transfer-Encoding", "gzip, chunked"}}), 400},
+        {"multipart form",
+         post("/api/ensemble", {{"Content-Length", "20"}, {"Content-Type", "multipart/form-data; boundary=x"}}),
+         400},
+        {"body on a GET", get("/api/parameters", {{"Content-Length", "5"}}), 400},
+        {"chunks on a GET", get("/", {{"Transfer-Encoding", "chunked"}}), 400},
+        {"empty body on a GET", get("/api/parameters", {{"Content-Length", "0"}}), std::nullopt},
+        {"POST elsewhere", post("/api/summary.csv", {{"Content-Length", "5"}}), 404},
+        {"POST elsewhere without a length", post("/"), 404},
+        {"PUT", other("PUT", "/api/ensemble", {{"Transfer-Encoding", "chunked"}}), 404},
+        {"PATCH", other("PATCH", "/api/ensemble"), 404},
+        {"DELETE", other("DELETE", "/"), 404},
     };
     for (const case_t& c : cases) {
-        const std::optional<refusal> refused = check_request(c.request, loopback);
+        const std::optional<refusal> refused = check_request(facts_of(c.request), loopback);
         ASSERT_EQ(refused.has_value(), c.status.has_value()) << c.name << ": " << (refused ? refused->message : "");
         if (refused) {
             EXPECT_EQ(refused->status, *c.status) << c.name;
             EXPECT_FALSE(refused->message.empty()) << c.name;
         }
+    }
+}
+
+TEST(ExploreGuard, WhichRequestsDeclareABody) {
+    struct case_t {
+        header_list headers;
+        bool body;
+    };
+    const case_t cases[] = {{{}, false},
+                            {{{"Content-Length", "0"}}, false},
+                            {{{"Content-Length", "1"}}, true},
+                            {{{"Content-Length", "00"}}, true},
+                            {{{"Transfer-Encoding", "chunked"}}, true},
+                            {{{"Content-Length", "0"}, {"Transfer-Encoding", "chunked"}}, true}};
+    for (const case_t& c : cases) {
+        const sent request{"POST", "/api/ensemble", c.headers, ""};
+        EXPECT_EQ(declares_body(facts_of(request)), c.body) << ::testing::PrintToString(c.headers);
     }
 }
 

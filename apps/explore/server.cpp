@@ -38,6 +38,7 @@ void send_refusal(httplib::Response& response, const refusal& refused) {
     response.set_content(error_json(refused.message), json_type);
 }
 
+
 // A view of the first such header, which lives as long as the request.
 std::optional<std::string_view> header(const httplib::Request& request, const char* name) {
     const auto found = request.headers.find(name);
@@ -45,10 +46,29 @@ std::optional<std::string_view> header(const httplib::Request& request, const ch
     return std::string_view(found->second);
 }
 
+request_facts facts_of(const httplib::Request& request) {
+    return {request.method,
+            request.target,
+            request.path,
+            header(request, "Host"),
+            header(request, "Origin"),
+            header(request, "Sec-Fetch-Site"),
+            header(request, "Content-Length"),
+            header(request, "Transfer-Encoding"),
+            header(request, "Content-Type")};
+}
+
+// The connection ends after this answer: the request's body, or what is
+// left of it, was not read, and is no request to answer next.
+void end_after_answer(explorer& server, const httplib::Request& request, httplib::Response& response) {
+    response.set_header("Connection", "close");
+    close_after_answer(server.http.connections, request.remote_addr, request.remote_port);
+}
+
 std::string default_message(const httplib::Request& request, int status) {
     switch (status) {
         case 404: return "no such page: " + request.method + " " + request.path;
-        case 413: return "the request body is larger than " + std::to_string(max_body_length / 1024) + " KiB";
+        case 413: return body_too_large().message;
         case 414: return "the request line is too long";
         default: return "the request was refused (HTTP " + std::to_string(status) + ")";
     }
@@ -62,16 +82,36 @@ void attach_file(httplib::Response& response, const char* name) {
     response.set_header("Content-Disposition", std::string("attachment; filename=\"") + name + "\"");
 }
 
-// Answers with what `body` gives, or with the refusal it throws.
+// Runs `body`, which answers the request, and answers instead with the
+// refusal it throws.
 template <typename Body>
-httplib::Server::Handler answering(Body body) {
-    return [body](const httplib::Request& request, httplib::Response& response) {
-        try {
-            body(request, response);
-        } catch (const refusal& refused) {
-            send_refusal(response, refused);
-        }
-    };
+void answer_with(httplib::Response& response, Body&& body) {
+    try {
+        body();
+    } catch (const refusal& refused) {
+        send_refusal(response, refused);
+    }
+}
+
+// The body of POST /api/ensemble, taken as it arrives and held to
+// max_body_length after any Content-Encoding is undone: a chunked or
+// compressed body is refused as soon as it grows past the limit, never held
+// whole first. A request that declares no body has none (the library would
+// otherwise read until the client closes).
+std::string read_body(explorer& server, const httplib::Request& request, httplib::Response& response,
+                      const httplib::ContentReader& read) {
+    std::string body;
+    if (!declares_body(facts_of(request))) return body;
+    bool too_long = false;
+    const bool whole = read([&](const char* data, std::size_t length) {
+        too_long = length > max_body_length - body.size();
+        if (!too_long) body.append(data, length);
+        return !too_long;
+    });
+    if (whole) return body;
+    end_after_answer(server, request, response);
+    if (too_long) throw body_too_large();
+    throw refusal{400, "the request body could not be read whole"};
 }
 
 // The rows of every stream, written to the connection as they are formatted
@@ -113,11 +153,11 @@ void install_guards(explorer& server) {
     http.set_default_headers(security_headers);
     http.set_payload_max_length(max_body_length);
     http.set_pre_routing_handler([&server](const httplib::Request& request, httplib::Response& response) {
-        const request_facts facts{request.target, header(request, "Host"), header(request, "Origin"),
-                                  header(request, "Sec-Fetch-Site")};
+        const request_facts facts = facts_of(request);
         const std::optional<refusal> refused = check_request(facts, server.address);
         if (!refused) return httplib::Server::HandlerResponse::Unhandled;
         send_refusal(response, *refused);
+        if (declares_body(facts)) end_after_answer(server, request, response);
         return httplib::Server::HandlerResponse::Handled;
     });
     http.set_error_handler(httplib::Server::HandlerWithResponse(
@@ -159,43 +199,52 @@ void install_api(explorer& server) {
     http.Get("/api/progress", [&computations](const httplib::Request&, httplib::Response& response) {
         response.set_content(progress_json(current_progress(computations)), json_type);
     });
-    http.Post("/api/ensemble", answering([&computations](const httplib::Request& request, httplib::Response& response) {
-        ensemble_query query;
-        try {
-            query = read_query(fields_from_json(request.body));
-        } catch (const refusal&) {
-            supersede_computations(computations);  // the page has moved on all the same
-            throw;
-        }
-        response.set_content(ensemble_json(*compute(computations, query)), json_type);
-    }));
-    http.Get(R"(/api/summary\.csv)", answering([&computations](const httplib::Request& request,
-                                                              httplib::Response& response) {
-        const auto result = compute(computations, read_query(fields_of(request.params)));
-        std::string text;
-        results::write_summary_csv(result->summary, [&text](std::string_view piece) { text += piece; });
-        attach_file(response, "summary.csv");
-        response.set_content(text, csv_type);
-    }));
-    http.Get(R"(/api/runs\.csv)", answering([&computations](const httplib::Request& request,
-                                                           httplib::Response& response) {
-        const auto result = compute(computations, read_query(fields_of(request.params)));
-        attach_file(response, "runs.csv");
-        send_runs_csv(response, result);
-    }));
-    http.Get(R"(/api/report\.svg)", answering([&computations](const httplib::Request& request,
-                                                             httplib::Response& response) {
-        const auto result = compute(computations, read_query(fields_of(request.params)));
-        attach_file(response, "report.svg");
-        response.set_content(results::report_svg(result->runs, result->summary, result->answers.values),
-                             "image/svg+xml");
-    }));
-    http.Get(R"(/api/answers\.txt)", answering([](const httplib::Request& request, httplib::Response& response) {
-        results::provenance run;
-        run.answers = read_query(fields_of(request.params)).answers.texts;
-        attach_file(response, "answers.txt");
-        response.set_content(results::answers_file_text(run), "text/plain; charset=utf-8");
-    }));
+    http.Post(std::string(body_path), [&server](const httplib::Request& request, httplib::Response& response,
+                                                const httplib::ContentReader& read) {
+        answer_with(response, [&] {
+            const std::string body = read_body(server, request, response, read);
+            ensemble_query query;
+            try {
+                query = read_query(fields_from_json(body));
+            } catch (const refusal&) {
+                supersede_computations(server.computations);  // the page has moved on all the same
+                throw;
+            }
+            response.set_content(ensemble_json(*compute(server.computations, query)), json_type);
+        });
+    });
+    http.Get(R"(/api/summary\.csv)", [&computations](const httplib::Request& request, httplib::Response& response) {
+        answer_with(response, [&] {
+            const auto result = compute(computations, read_query(fields_of(request.params)));
+            std::string text;
+            results::write_summary_csv(result->summary, [&text](std::string_view piece) { text += piece; });
+            attach_file(response, "summary.csv");
+            response.set_content(text, csv_type);
+        });
+    });
+    http.Get(R"(/api/runs\.csv)", [&computations](const httplib::Request& request, httplib::Response& response) {
+        answer_with(response, [&] {
+            const auto result = compute(computations, read_query(fields_of(request.params)));
+            attach_file(response, "runs.csv");
+            send_runs_csv(response, result);
+        });
+    });
+    http.Get(R"(/api/report\.svg)", [&computations](const httplib::Request& request, httplib::Response& response) {
+        answer_with(response, [&] {
+            const auto result = compute(computations, read_query(fields_of(request.params)));
+            attach_file(response, "report.svg");
+            response.set_content(results::report_svg(result->runs, result->summary, result->answers.values),
+                                 "image/svg+xml");
+        });
+    });
+    http.Get(R"(/api/answers\.txt)", [](const httplib::Request& request, httplib::Response& response) {
+        answer_with(response, [&] {
+            results::provenance run;
+            run.answers = read_query(fields_of(request.params)).answers.texts;
+            attach_file(response, "answers.txt");
+            response.set_content(results::answers_file_text(run), "text/plain; charset=utf-8");
+        });
+    });
 }
 
 }  // namespace
