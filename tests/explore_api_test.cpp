@@ -35,10 +35,11 @@ struct running_explorer {
     explorer server;
     std::thread serving;
 
-    running_explorer() {
+    explicit running_explorer(std::size_t max_memory = SIZE_MAX) {
         server.address = {"127.0.0.1", 0};
         server.start = example_answers();
         server.computations.threads = 2;
+        server.computations.max_memory = max_memory;
         install_routes(server);
         if (!bind_explorer(server)) throw std::runtime_error("cannot bind a loopback port");
         serving = std::thread([this] { serve_explorer(server); });
@@ -556,6 +557,33 @@ TEST(ExploreApi, AnEndlessChunkedBodyIsNotReadPastTheLimit) {
     const auto progress = explorer.client().Get("/api/progress");  // and goes on serving
     ASSERT_TRUE(progress);
     EXPECT_EQ(progress->status, 200);
+}
+
+TEST(ExploreApi, AComputationBeyondTheMemoryLimitIsRefusedBeforeItStarts) {
+    const running_explorer explorer(std::size_t{256} << 20);
+    httplib::Client client = explorer.client();
+    parameter_list huge = parameters_of(readme_example.answers);
+    huge[9].second = "9999999";  // ten million rows of one stream: inside the row bound
+    parameter_list with_seed = huge;
+    with_seed.emplace_back("seeds", "0");
+    const std::string message = "not enough memory: 1 stream of 9999999 generations would need about ";
+    const auto posted = client.Post("/api/ensemble", json_body(huge, "0"), "application/json");
+    ASSERT_TRUE(posted);
+    EXPECT_EQ(posted->status, 503);
+    EXPECT_TRUE(error_of(posted).starts_with(message)) << error_of(posted);
+    EXPECT_NE(error_of(posted).find("more than the 256 MiB the explorer may use (--max-memory)"), std::string::npos)
+        << error_of(posted);
+    for (const char* file : {"/api/summary.csv", "/api/runs.csv", "/api/report.svg"}) {
+        const auto got = client.Get(std::string(file) + "?" + query_string(with_seed));
+        ASSERT_TRUE(got) << file;
+        EXPECT_EQ(got->status, 503) << file;
+        EXPECT_TRUE(error_of(got).starts_with(message)) << file << ": " << error_of(got);
+    }
+    EXPECT_EQ(explorer.server.computations.last, nullptr);
+    const auto within = client.Post("/api/ensemble", json_body(parameters_of(readme_example.answers), "0-99"),
+                                    "application/json");
+    ASSERT_TRUE(within);
+    EXPECT_EQ(within->status, 200) << within->body;
 }
 
 }  // namespace

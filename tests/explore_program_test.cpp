@@ -1,7 +1,8 @@
 // The zemrath-explore program: its command line, the address it prints,
 // the warning when it listens beyond this machine, its clean stop on SIGINT
-// and SIGTERM, even in the middle of a computation, and a client answered at
-// once while hundreds of idle and slow ones hold connections open.
+// and SIGTERM, even in the middle of a computation, the memory a computation
+// may take, and a client answered at once while hundreds of idle and slow
+// ones hold connections open.
 #include <gtest/gtest.h>
 
 #include <httplib.h>
@@ -134,6 +135,15 @@ struct explorer_process {
     }
 };
 
+std::string ensemble_body(const std::string& generations, const std::string& seeds,
+                          const std::string& age_classes = "4") {
+    return R"({"parameters": {"embryo-larval-survival": "0.013", "max-juvenile-survival": "0.8",
+               "adult-survival": "0.6", "carrying-capacity": "400", "weight-increase-rate": "2",
+               "growth-inhibition": "0.5", "weight-at-one-year": "0.1", "max-reproduction-age": ")" +
+           age_classes + R"(", "fecundity-rate": "1", "generations": ")" + generations + R"("}, "seeds": ")" +
+           seeds + R"("})";
+}
+
 // Held open and left idle.
 std::vector<std::unique_ptr<runner::raw_socket>> idle_connections(int port, std::size_t count,
                                                                   const std::string& first_bytes = "") {
@@ -183,6 +193,42 @@ TEST(ExploreProgram, IdleAndSlowClientsHoldNoOtherClientUp) {
     EXPECT_EQ(result.exit_status, 0) << result.standard_error;
 }
 
+TEST(ExploreProgram, AComputationBeyondItsMemoryIsRefusedUnderAnAddressSpaceLimit) {
+    if (runner::program_is_sanitized) GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
+    runner::program_run run = runner::make_explore_run({"--port", "0", "--threads", "2"});
+    run.address_space_limit = 2L << 30;
+    explorer_process explorer(run);
+    ASSERT_NE(explorer.port, 0);
+    httplib::Client client = explorer.client();
+    struct case_t {
+        const char* name;
+        std::string body;
+        std::string error;  // the start of the message
+    };
+    const case_t cases[] = {
+        {"ten million rows of one stream", ensemble_body("9999999", "0"),
+         "not enough memory: 1 stream of 9999999 generations would need about 48.0 GiB, more than the 256 MiB the "
+         "explorer may use (--max-memory)"},
+        {"a million generations", ensemble_body("1000000", "0"),
+         "not enough memory: 1 stream of 1000000 generations would need about 4.8 GiB"},
+        {"age classes beyond the address space", ensemble_body("50", "0-1", "1000000000"),
+         "not enough memory for 1000000000 age classes"},
+    };
+    for (const case_t& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto refused = client.Post("/api/ensemble", c.body, "application/json");
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->status, 503) << refused->body;
+        const nlohmann::json error = nlohmann::json::parse(refused->body, nullptr, false);
+        EXPECT_TRUE(error.value("error", "").starts_with(c.error)) << refused->body;
+    }
+    const auto within = client.Post("/api/ensemble", ensemble_body("50", "0-999"), "application/json");
+    ASSERT_TRUE(within);
+    EXPECT_EQ(within->status, 200) << within->body;
+    const runner::program_result result = explorer.stop(SIGTERM);
+    EXPECT_EQ(result.exit_status, 0) << result.standard_error;
+}
+
 TEST(ExploreProgram, WarnsWhenListeningBeyondThisMachine) {
     const runner::started_program started =
         runner::start_program(runner::make_explore_run({"--host", "0.0.0.0", "--port", "0"}));
@@ -219,6 +265,9 @@ TEST(ExploreProgram, UsageErrorsAreOneLineWithStatusTwo) {
         {{"--answers", answers_file("0.3\n0.8\n0.9\n1000\n2\n0.5\n0.1\n4\n")},
          "holds too few answers: missing parameters --fecundity-rate, --generations"},
         {{"--answers", answers_file("0.3\n0.8\nmany\n")}, "answer 3 (adult_survival)"},
+        {{"--max-memory", "2X"}, "--max-memory: '2X' is not a size such as 512M or 4G"},
+        {{"--max-memory", "0"}, "--max-memory: '0' is not a size such as 512M or 4G"},
+        {{"--max-memory", "4096T"}, "--max-memory: 4096 TiB is more than half of the"},
     };
     for (const case_t& c : cases) {
         const runner::program_result result = runner::run_program(runner::make_explore_run(c.arguments));
@@ -243,7 +292,7 @@ TEST(ExploreProgram, PortInUseIsAFailure) {
 TEST(ExploreProgram, HelpAndVersion) {
     const runner::program_result help = runner::run_program(runner::make_explore_run({"--help"}));
     EXPECT_EQ(help.exit_status, 0);
-    for (const char* option : {"--answers", "--host", "--port", "--threads", "--version"})
+    for (const char* option : {"--answers", "--host", "--port", "--threads", "--max-memory", "--version"})
         EXPECT_NE(help.standard_output.find(option), std::string::npos) << option;
     const runner::program_result version = runner::run_program(runner::make_explore_run({"--version"}));
     EXPECT_EQ(version.exit_status, 0);

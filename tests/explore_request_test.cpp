@@ -1,13 +1,20 @@
 // What zemrath-explore takes from a request before it runs anything: which
 // requests it answers at all (Host, Origin, Sec-Fetch-Site, query length,
-// bodies), and how the parameters and seeds of a request are read.
+// bodies), how the parameters and seeds of a request are read, and the
+// memory a computation may need.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
+#include "explore/api_responses.hpp"
+#include "explore/command_line.hpp"
+#include "explore/computation.hpp"
 #include "explore/ensemble_query.hpp"
+#include "explore/memory_bound.hpp"
 #include "explore/refusal.hpp"
+#include "results/csv_tables.hpp"
+#include "results/report_svg.hpp"
 #include "explore/request_guard.hpp"
 #include "explore/served_address.hpp"
 
@@ -311,6 +318,107 @@ TEST(ExploreQuery, KeyTellsTheAnswersAsWrittenAndTheSeedsApart) {
     query_fields rewritten = example_fields();
     rewritten[2].second = ".5";
     EXPECT_NE(query_key(read_query(rewritten)), key);  // answers.txt would differ
+}
+
+ensemble_query query_of(const std::string& generations, const std::string& seeds) {
+    query_fields fields = example_fields();
+    fields[9].second = generations;
+    fields.emplace_back("seeds", seeds);
+    return read_query(fields);
+}
+
+// What a computation really holds when it answers: its rows, its summary,
+// and the largest of the texts made from them.
+std::size_t bytes_held(const computed_ensemble& result) {
+    const std::string json = ensemble_json(result);
+    std::string csv;
+    results::write_summary_csv(result.summary, [&csv](std::string_view piece) { csv += piece; });
+    const std::string svg = results::report_svg(result.runs, result.summary, result.answers.values);
+    return result.runs.rows.capacity() * sizeof(generation_row) + result.runs.wrapped.capacity() +
+           result.summary.generations.capacity() * sizeof(generation_summary) +
+           std::max({json.size(), csv.size(), svg.size()});
+}
+
+TEST(ExploreMemory, TheBoundCoversWhatAComputationHolds) {
+    struct case_t {
+        const char* generations;
+        const char* seeds;
+    };
+    // Long single streams, where the summary and the answer per generation
+    // count, and many short ones, where the rows do.
+    for (const case_t& c : {case_t{"20000", "7"}, case_t{"3000", "0-2"}, case_t{"30", "0-999"}}) {
+        const ensemble_query query = query_of(c.generations, c.seeds);
+        computation_state state;
+        state.threads = 2;
+        const std::size_t held = bytes_held(*compute(state, query));
+        EXPECT_GE(memory_needed(query), held) << c.generations << " generations of seeds " << c.seeds;
+        EXPECT_LT(memory_needed(query), 20 * held) << "a bound too loose refuses what the machine could do";
+    }
+}
+
+TEST(ExploreMemory, AQueryOverTheLimitIsRefusedBeforeAnythingRuns) {
+    // Ten million rows of a single stream: within the row limit, far beyond a gigabyte.
+    const ensemble_query query = query_of("9999999", "0");
+    computation_state state;
+    state.max_memory = std::size_t{1} << 30;
+    try {
+        compute(state, query);
+        FAIL() << "computed";
+    } catch (const refusal& refused) {
+        EXPECT_EQ(refused.status, 503);
+        EXPECT_EQ(refused.message, "not enough memory: 1 stream of 9999999 generations would need about " +
+                                       memory_text(memory_needed(query)) +
+                                       ", more than the 1.0 GiB the explorer may use (--max-memory); ask for "
+                                       "fewer generations or seeds");
+    }
+    const computation_progress progress = current_progress(state);
+    EXPECT_FALSE(progress.running);
+    EXPECT_EQ(progress.total, 0u);  // no computation was started
+    EXPECT_EQ(state.last, nullptr);
+}
+
+TEST(ExploreMemory, TheLimitIsInclusive) {
+    const ensemble_query query = query_of("50", "0-9");
+    EXPECT_EQ(check_memory(query, memory_needed(query)), std::nullopt);
+    const std::optional<refusal> refused = check_memory(query, memory_needed(query) - 1);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, 503);
+    EXPECT_TRUE(refused->message.starts_with("not enough memory: 10 streams of 50 generations")) << refused->message;
+}
+
+TEST(ExploreMemory, SizesAsTheOptionTakesThem) {
+    struct case_t {
+        const char* text;
+        std::optional<std::size_t> bytes;
+    };
+    const case_t cases[] = {
+        {"4096", 4096},
+        {"2k", 2048},
+        {"512M", std::size_t{512} << 20},
+        {"1.5G", std::size_t{3} << 29},
+        {"2T", std::size_t{2} << 40},
+        {"0.5K", 512},
+        {"0", std::nullopt},
+        {"0.1", std::nullopt},  // less than a byte
+        {"", std::nullopt},
+        {"G", std::nullopt},
+        {"-1G", std::nullopt},
+        {"1e9", std::nullopt},
+        {"1.5.2G", std::nullopt},
+        {"4GB", std::nullopt},
+        {"4 G", std::nullopt},
+        {"99999999999T", std::nullopt},  // beyond 64 bits
+    };
+    for (const case_t& c : cases) EXPECT_EQ(size_from_text(c.text), c.bytes) << c.text;
+}
+
+TEST(ExploreMemory, SizesAsAReaderTakesThemIn) {
+    EXPECT_EQ(memory_text(0), "0 bytes");
+    EXPECT_EQ(memory_text(1000), "1000 bytes");
+    EXPECT_EQ(memory_text(1536), "1.5 KiB");
+    EXPECT_EQ(memory_text(std::size_t{200} << 20), "200 MiB");
+    EXPECT_EQ(memory_text(std::size_t{3} << 30), "3.0 GiB");
+    EXPECT_GT(default_memory_limit(), 0u);
 }
 
 }  // namespace

@@ -3,10 +3,14 @@
 #include <CLI/CLI.hpp>
 
 #include <array>
+#include <cctype>
+#include <charconv>
+#include <cmath>
 
 #include "cli/option_checks.hpp"
 #include "cli/parameter_options.hpp"
 #include "cli/parse_arguments.hpp"
+#include "explore/memory_bound.hpp"
 #include "zemrath/version.hpp"
 
 namespace zemrath::explore {
@@ -25,7 +29,8 @@ constexpr std::string_view footer =
     "runs.csv and report.svg, the files zemrath-ensemble writes for the same answers.\n"
     "\n"
     "The server answers only requests addressed to it by its own address and API calls from its\n"
-    "own page, and runs one computation at a time: a newer request stops an older one.\n"
+    "own page, and runs one computation at a time: a newer request stops an older one. A\n"
+    "computation that would need more memory than --max-memory is refused (HTTP 503).\n"
     "SIGINT or SIGTERM stops it (status 0). Exit status 2 for a usage error, 1 when the address\n"
     "cannot be listened on.";
 
@@ -45,7 +50,30 @@ std::optional<std::string> read_start(const std::string& path, partial_answers& 
     return std::nullopt;
 }
 
+// How many bytes a size's last letter stands for: 1 when it has none.
+std::optional<double> unit_of(std::string_view suffix) {
+    if (suffix.empty()) return 1.0;
+    if (suffix.size() != 1) return std::nullopt;
+    constexpr std::string_view letters = "KMGT";
+    const std::size_t power = letters.find(static_cast<char>(std::toupper(static_cast<unsigned char>(suffix[0]))));
+    if (power == std::string_view::npos) return std::nullopt;
+    return std::ldexp(1.0, 10 * static_cast<int>(power + 1));
+}
+
 }  // namespace
+
+std::optional<std::size_t> size_from_text(std::string_view text) {
+    const std::size_t digits = text.find_first_not_of("0123456789.");
+    const std::string_view number = text.substr(0, digits);
+    double value = 0;
+    const auto [end, failure] = std::from_chars(number.data(), number.data() + number.size(), value,
+                                                std::chars_format::fixed);
+    const std::optional<double> unit = unit_of(digits == std::string_view::npos ? "" : text.substr(digits));
+    if (number.empty() || failure != std::errc{} || end != number.data() + number.size() || !unit) return std::nullopt;
+    const double bytes = std::floor(value * *unit);
+    if (bytes < 1 || bytes >= 0x1p64) return std::nullopt;
+    return static_cast<std::size_t>(bytes);
+}
 
 partial_answers example_answers() {
     partial_answers answers;
@@ -80,6 +108,16 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
         app.add_option("--threads", threads_text, "Streams run at once, 1 to 1024 (default: every core)")
             ->type_name("N");
 
+    std::string memory_text_given;
+    const CLI::Option* memory_option =
+        app.add_option("--max-memory", memory_text_given,
+                       "The most memory one computation may need, in bytes or with K, M, G or T (powers of "
+                       "1024), such as 512M or 1.5G; a request that would need more is answered 503 (default: an "
+                       "eighth of the memory the explorer may have, " +
+                           memory_text(default_memory_limit()) + " here; at most half of it, " +
+                           memory_text(highest_memory_limit()) + ")")
+            ->type_name("SIZE");
+
     if (auto stop = cli::parse_arguments<explore_request>(app, argc, argv, program_name)) return *stop;
 
     if (auto leftover = cli::leftover_argument(app, " (every value follows its option)")) return usage_error(*leftover);
@@ -94,6 +132,17 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
         const std::optional<int> threads = cli::whole_number_in_range(threads_text, 1, 1024, reason);
         if (!threads) return usage_error("--threads: " + reason);
         request.threads = *threads;
+    }
+    request.max_memory = default_memory_limit();
+    if (memory_option->count() > 0) {
+        const std::optional<std::size_t> limit = size_from_text(memory_text_given);
+        if (!limit)
+            return usage_error("--max-memory: '" + memory_text_given + "' is not a size such as 512M or 4G");
+        if (*limit > highest_memory_limit())
+            return usage_error("--max-memory: " + memory_text(*limit) + " is more than half of the " +
+                               memory_text(available_memory()) +
+                               " the explorer may have (the last result is kept while the next one is computed)");
+        request.max_memory = *limit;
     }
     request.start = example_answers();
     if (answers_option->count() > 0)

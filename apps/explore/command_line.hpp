@@ -2,7 +2,10 @@
 // its computations use, and the parameters the page starts from.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/parsed_command_line.hpp"
 #include "zemrath/answer_reader.hpp"
@@ -13,6 +16,7 @@ struct explore_request {
     std::string host = "127.0.0.1";
     int port = 8080;           // 0: any free port
     int threads = 0;           // 0: every core
+    std::size_t max_memory = 0;  // bytes one computation may need: --max-memory, else default_memory_limit()
     partial_answers start;     // every one given: from --answers, else the example set
 };
 
@@ -21,6 +25,11 @@ using command_line_outcome = cli::parsed_command_line<explore_request>;
 // The example the page starts from without --answers: the README's
 // scenario, about a third of whose streams die out within 100 generations.
 partial_answers example_answers();
+
+// A size as --max-memory takes it: a number of bytes, whole or with a
+// fraction, optionally followed by K, M, G or T (powers of 1024), such as
+// 512M or 1.5G; none when the text is not such a size or is 0.
+std::optional<std::size_t> size_from_text(std::string_view text);
 
 // Reads the command line; a usage error comes back as one line naming the
 // offending option.

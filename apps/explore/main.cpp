@@ -67,6 +67,7 @@ int serve(const explore_request& request, std::optional<zemrath::count_kernel> k
     server->start = request.start;
     server->computations.threads = request.threads;
     server->computations.kernel = kernel;
+    server->computations.max_memory = request.max_memory;
     install_routes(*server);
     if (!bind_explorer(*server)) {
         say(stderr, "cannot listen on " + url_host(request.host) + ":" + std::to_string(request.port));

@@ -1,6 +1,8 @@
 #include "explore/server.hpp"
 
 #include <exception>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "explore/api_responses.hpp"
@@ -38,6 +40,13 @@ void send_refusal(httplib::Response& response, const refusal& refused) {
     response.set_content(error_json(refused.message), json_type);
 }
 
+// An answer too large to copy: handed over as it is.
+void send_text(httplib::Response& response, std::string text, const char* type) {
+    response.body = std::move(text);
+    response.set_header("Content-Type", type);
+}
+
+const refusal no_memory_for_answer{503, "not enough memory for the answer"};
 
 // A view of the first such header, which lives as long as the request.
 std::optional<std::string_view> header(const httplib::Request& request, const char* name) {
@@ -83,13 +92,17 @@ void attach_file(httplib::Response& response, const char* name) {
 }
 
 // Runs `body`, which answers the request, and answers instead with the
-// refusal it throws.
+// refusal it throws, or 503 when the memory for the answer runs out.
 template <typename Body>
 void answer_with(httplib::Response& response, Body&& body) {
     try {
         body();
     } catch (const refusal& refused) {
         send_refusal(response, refused);
+    } catch (const std::bad_alloc&) {
+        send_refusal(response, no_memory_for_answer);
+    } catch (const std::length_error&) {
+        send_refusal(response, no_memory_for_answer);
     }
 }
 
@@ -170,6 +183,10 @@ void install_guards(explorer& server) {
         std::string message = "internal error";
         try {
             std::rethrow_exception(thrown);
+        } catch (const std::bad_alloc&) {
+            return send_refusal(response, no_memory_for_answer);
+        } catch (const std::length_error&) {
+            return send_refusal(response, no_memory_for_answer);
         } catch (const std::exception& failure) {
             message += ": " + std::string(failure.what());
         } catch (...) {
@@ -210,7 +227,7 @@ void install_api(explorer& server) {
                 supersede_computations(server.computations);  // the page has moved on all the same
                 throw;
             }
-            response.set_content(ensemble_json(*compute(server.computations, query)), json_type);
+            send_text(response, ensemble_json(*compute(server.computations, query)), json_type);
         });
     });
     http.Get(R"(/api/summary\.csv)", [&computations](const httplib::Request& request, httplib::Response& response) {
@@ -219,7 +236,7 @@ void install_api(explorer& server) {
             std::string text;
             results::write_summary_csv(result->summary, [&text](std::string_view piece) { text += piece; });
             attach_file(response, "summary.csv");
-            response.set_content(text, csv_type);
+            send_text(response, std::move(text), csv_type);
         });
     });
     http.Get(R"(/api/runs\.csv)", [&computations](const httplib::Request& request, httplib::Response& response) {
@@ -233,8 +250,8 @@ void install_api(explorer& server) {
         answer_with(response, [&] {
             const auto result = compute(computations, read_query(fields_of(request.params)));
             attach_file(response, "report.svg");
-            response.set_content(results::report_svg(result->runs, result->summary, result->answers.values),
-                                 "image/svg+xml");
+            send_text(response, results::report_svg(result->runs, result->summary, result->answers.values),
+                      "image/svg+xml");
         });
     });
     http.Get(R"(/api/answers\.txt)", [](const httplib::Request& request, httplib::Response& response) {
