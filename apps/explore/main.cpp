@@ -4,7 +4,9 @@
 #include <signal.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -23,6 +25,12 @@ using namespace zemrath::explore;
 
 constexpr int exit_usage = 2;
 constexpr int exit_failure = 1;
+
+// How long a stop waits for the requests at work to finish their answers.
+// The streams of a computation stop at their next generation, but its
+// summary, and the answer made from it, cannot be cut short; a stop must
+// come within a second all the same.
+constexpr std::chrono::milliseconds stop_grace{500};
 
 void say(std::FILE* stream, const std::string& line) {
     std::fprintf(stream, "zemrath-explore: %s\n", line.c_str());
@@ -47,6 +55,13 @@ int wait_for_stop(const sigset_t& signals, const std::atomic<bool>& serving_ende
         if (signal > 0) return signal;
     }
     return 0;
+}
+
+bool ends_within(const std::atomic<bool>& ended, std::chrono::milliseconds grace) {
+    const auto give_up = std::chrono::steady_clock::now() + grace;
+    while (!ended && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return ended;
 }
 
 std::string signal_name(int signal) {
@@ -85,12 +100,15 @@ int serve(const explore_request& request, std::optional<zemrath::count_kernel> k
     });
     const int signal = wait_for_stop(signals, serving_ended);
     stop_explorer(*server);
-    serving.join();
     if (signal == 0) {
+        serving.join();
         say(stderr, "the server stopped unexpectedly");
         return exit_failure;
     }
+    const bool answers_finished = ends_within(serving_ended, stop_grace);
     say(stdout, "stopped by " + signal_name(signal));
+    if (!answers_finished) std::_Exit(0);  // nothing of an unfinished answer is kept anywhere
+    serving.join();
     return 0;
 }
 
