@@ -137,7 +137,13 @@ struct tcp_pair {
     }
 };
 
-// A stream over the explorer's end, with short limits, in a registry of its own.
+// The connection alone in a registry with room for more.
+connection_handle add_alone(connection_registry& registry, int socket) {
+    registry.keep_open = 10;
+    return add_connection(registry, socket, "", -1);
+}
+
+// A stream over the explorer's end, with the limits given, in a registry of its own.
 struct timed_stream {
     connection_registry registry;
     tcp_pair sockets;
@@ -145,10 +151,7 @@ struct timed_stream {
     connection_stream stream;
 
     explicit timed_stream(const connection_timeouts& timeouts)
-        : registry{}, handle(add_connection(registry, sockets.served, "", -1)),
-          stream(sockets.served, registry, handle, timeouts) {
-        registry.keep_open = 10;
-    }
+        : handle(add_alone(registry, sockets.served)), stream(sockets.served, registry, handle, timeouts) {}
 };
 
 const connection_timeouts short_limits{300ms, 600ms, 400ms};

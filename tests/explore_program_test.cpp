@@ -182,14 +182,14 @@ TEST(ExploreProgram, StopsWithinASecondOfASignalWhateverItIsDoing) {
     };
     const case_t cases[] = {
         {"a thousand streams under way", SIGTERM, moment::computing, ensemble_body("2000", "0-999")},
-        {"one long stream under way", SIGINT, moment::computing, ensemble_body("200000", "0")},
-        {"the answer of a long stream being made", SIGTERM, moment::answering, ensemble_body("200000", "0")},
+        {"one long stream under way", SIGINT, moment::computing, ensemble_body("100000", "0")},
+        {"the answer of a long stream being made", SIGTERM, moment::answering, ensemble_body("100000", "0")},
         {"200 idle clients", SIGINT, moment::idle_clients, ""},
     };
     for (const case_t& c : cases) {
         SCOPED_TRACE(c.name);
         explorer_process explorer(
-            runner::make_explore_run({"--port", "0", "--threads", "2", "--max-memory", "1200M"}));
+            runner::make_explore_run({"--port", "0", "--threads", "2", "--max-memory", "600M"}));
         ASSERT_NE(explorer.port, 0);
         httplib::Client client = explorer.client();
         std::future<httplib::Result> request;
