@@ -1,8 +1,9 @@
 // zemrath-explore's HTTP API, served in-process on a free loopback port:
 // the files it serves are byte for byte those of zemrath-ensemble for the
 // same answers and seeds, its errors are worded as zemrath-ensemble words
-// them, it refuses what it must refuse, and a newer computation stops an
-// older one instead of waiting behind it.
+// them, it refuses what it must refuse (however a hostile client writes the
+// request), and a newer computation stops an older one instead of waiting
+// behind it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <map>
 
 #include <httplib.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <fstream>
@@ -23,6 +25,7 @@
 #include "explore/request_guard.hpp"
 #include "explore/server.hpp"
 #include "explore_progress.hpp"
+#include "explore_raw_client.hpp"
 #include "program_runner.hpp"
 
 namespace zemrath::explore {
@@ -36,10 +39,11 @@ struct running_explorer {
     explorer server;
     std::thread serving;
 
-    running_explorer() {
+    explicit running_explorer(std::size_t max_memory = SIZE_MAX) {
         server.address = {"127.0.0.1", 0};
         server.start = example_answers();
         server.computations.threads = 2;
+        server.computations.max_memory = max_memory;
         install_routes(server);
         if (!bind_explorer(server)) throw std::runtime_error("cannot bind a loopback port");
         serving = std::thread([this] { serve_explorer(server); });
@@ -403,6 +407,225 @@ TEST(ExploreApi, StoppingEndsTheRunningComputation) {
                                    "application/json");
     ASSERT_TRUE(later);
     EXPECT_EQ(later->status, 503);
+}
+
+// A request written out byte for byte, headers as given after the Host.
+std::string request_text(const std::string& method, const std::string& target, int port,
+                         const std::string& headers, const std::string& body = "") {
+    return method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n" + headers +
+           "\r\n" + body;
+}
+
+std::string length_header(const std::string& body) {
+    return "Content-Length: " + std::to_string(body.size()) + "\r\n";
+}
+
+// What the explorer answers to these bytes, read until it closes the connection.
+std::string answer_to(int port, const std::string& bytes) {
+    const runner::raw_socket connection(port);
+    connection.send(bytes);
+    return connection.receive_until_closed();
+}
+
+TEST(ExploreApi, GuardsApplyToThePathTheRouterMatches) {
+    const running_explorer explorer;
+    const int port = explorer.server.address.port;
+    const std::string body = json_body(parameters_of(readme_example.answers), "1");
+    const std::string query = query_string(parameters_of(readme_example.answers)) + "&seeds=1";
+    struct case_t {
+        std::string method;
+        std::string target;
+        int from_elsewhere;  // with the Origin and Sec-Fetch-Site of a foreign page
+        int from_the_page;   // with those of the explorer's own page
+    };
+    const case_t cases[] = {
+        {"POST", "/api/ensemble", 403, 200},
+        {"POST", "/%61pi/ensemble", 403, 200},
+        {"POST", "/api%2fensemble", 403, 200},
+        {"POST", "/api%2Fensemble", 403, 200},
+        {"POST", "/%u0061pi/ensemble", 403, 200},
+        {"POST", "/api/ensembl%65", 403, 200},
+        {"POST", "/%2561pi/ensemble", 404, 404},  // decoded once, as the router does: "/%61pi/ensemble"
+        {"POST", "//api/ensemble", 404, 404},
+        {"POST", "/./api/ensemble", 404, 404},
+        {"POST", "/api/./ensemble", 404, 404},
+        {"POST", "/x/../api/ensemble", 404, 404},
+        {"POST", "/api/%2e%2e/api/ensemble", 404, 404},
+        {"POST", "/api/ensemble/", 404, 404},
+        {"GET", "/%61pi/summary.csv?" + query, 403, 200},
+        {"GET", "/api/summary%2ecsv?" + query, 403, 200},
+        {"GET", "/api%2Fsummary.csv?" + query, 403, 200},
+        {"GET", "//api/summary.csv?" + query, 404, 404},
+        {"GET", "/api/../api/summary.csv?" + query, 404, 404},
+        {"GET", "/%61pi/progress", 403, 200},
+    };
+    const auto ask = [&](const case_t& c, const std::string& origin, const std::string& site) {
+        const std::string with_body = c.method == "POST" ? length_header(body) : "";
+        return answer_to(port, request_text(c.method, c.target, port,
+                                           "Origin: " + origin + "\r\nSec-Fetch-Site: " + site + "\r\n" +
+                                               with_body + "Connection: close\r\n",
+                                           c.method == "POST" ? body : ""));
+    };
+    for (const case_t& c : cases) {
+        const std::string answer = ask(c, "http://evil.example", "cross-site");
+        EXPECT_EQ(runner::status_of(answer), c.from_elsewhere) << c.method << " " << c.target << ": " << answer;
+    }
+    EXPECT_EQ(explorer.server.computations.last, nullptr) << "a refused request computed";
+    for (const case_t& c : cases) {
+        const std::string answer = ask(c, "http://127.0.0.1:" + std::to_string(port), "same-origin");
+        EXPECT_EQ(runner::status_of(answer), c.from_the_page) << c.method << " " << c.target << ": " << answer;
+    }
+}
+
+std::string chunked(const std::string& body, std::size_t chunk_size) {
+    std::string out;
+    for (std::size_t at = 0; at < body.size(); at += chunk_size) {
+        const std::string chunk = body.substr(at, chunk_size);
+        char size[20];
+        std::snprintf(size, sizeof size, "%zx\r\n", chunk.size());
+        out += size + chunk + "\r\n";
+    }
+    return out + "0\r\n\r\n";
+}
+
+std::string deflated(const std::string& text) {
+    uLongf size = compressBound(text.size());
+    std::string out(size, '\0');
+    if (compress(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(text.data()),
+                 text.size()) != Z_OK)
+        throw std::runtime_error("compress failed");
+    out.resize(size);
+    return out;
+}
+
+TEST(ExploreApi, BodiesAreHeldToTheLimitAndAnUnreadOneEndsTheConnection) {
+    const running_explorer explorer;
+    const int port = explorer.server.address.port;
+    const std::string query = json_body(parameters_of(readme_example.answers), "1");
+    const std::string padded_query = query.substr(0, query.size() - 1) + std::string(80 * 1024, ' ') + "}";
+    const std::string inflating = deflated(std::string(1 << 20, ' '));
+    // Sent right behind each request: answered only if the explorer took the
+    // bytes after an unread body for a request.
+    const std::string smuggled =
+        request_text("POST", "/api/ensemble", port, length_header(query) + "Connection: close\r\n", query);
+    struct case_t {
+        const char* name;
+        std::string request;
+        int status;
+        std::string error;  // the start of the message
+    };
+    const case_t cases[] = {
+        {"chunked body of 80 KiB", request_text("POST", "/api/ensemble", port, "Transfer-Encoding: chunked\r\n",
+                                                chunked(padded_query, 80 * 1024)),
+         413, "the request body is larger than 64 KiB"},
+        {"small chunks past the limit",
+         request_text("POST", "/api/ensemble", port, "Transfer-Encoding: chunked\r\n", chunked(padded_query, 1000)),
+         413, "the request body is larger than 64 KiB"},
+        {"a compressed body that inflates past the limit",
+         request_text("POST", "/api/ensemble", port,
+                      "Content-Encoding: deflate\r\n" + length_header(inflating), inflating),
+         413, "the request body is larger than 64 KiB"},
+        {"a length over the limit, its body not sent",
+         request_text("POST", "/api/ensemble", port, "Content-Length: 1000000000000\r\n"), 413,
+         "the request body is larger than 64 KiB"},
+        {"chunks that are no chunks",
+         request_text("POST", "/api/ensemble", port, "Transfer-Encoding: chunked\r\n", "zz\r\n{}\r\n"), 400,
+         "the request body could not be read whole"},
+        {"a transfer coding besides chunks",
+         request_text("POST", "/api/ensemble", port, "Transfer-Encoding: gzip, chunked\r\n", chunked(query, 100)),
+         400, "Transfer-Encoding 'gzip, chunked' is not taken"},
+        {"a length and chunks",
+         request_text("POST", "/api/ensemble", port, "Transfer-Encoding: chunked\r\nContent-Length: 4\r\n",
+                      chunked(query, 100)),
+         400, "the request has both a Content-Length and a Transfer-Encoding"},
+        {"a multipart form",
+         request_text("POST", "/api/ensemble", port,
+                      "Content-Type: multipart/form-data; boundary=x\r\n" + length_header(query), query),
+         400, "the body must be JSON, not a multipart form"},
+        {"a body on a GET", request_text("GET", "/api/parameters", port, length_header(query), query), 400,
+         "GET /api/parameters takes no body"},
+        {"chunks to another method",
+         request_text("PUT", "/api/ensemble", port, "Transfer-Encoding: chunked\r\n", chunked(query, 100)), 404,
+         "no such page: PUT /api/ensemble"},
+        {"a body elsewhere", request_text("POST", "/api/runs.csv", port, length_header(query), query), 404,
+         "no such page: POST /api/runs.csv"},
+    };
+    for (const case_t& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string answer = answer_to(port, c.request + smuggled);
+        EXPECT_EQ(runner::status_of(answer), c.status) << answer;
+        EXPECT_NE(answer.find("\r\nConnection: close\r\n"), std::string::npos) << answer;
+        EXPECT_EQ(runner::answers_in(answer), 1u) << "the bytes after the unread body were answered: " << answer;
+        const nlohmann::json error = nlohmann::json::parse(runner::body_of(answer), nullptr, false);
+        ASSERT_TRUE(error.is_object()) << answer;
+        EXPECT_TRUE(error.value("error", "").starts_with(c.error)) << error.dump();
+    }
+    EXPECT_EQ(explorer.server.computations.last, nullptr) << "a refused body was computed";
+
+    // The same query, chunked or compressed within the limit, or with no body at all.
+    const case_t taken[] = {
+        {"chunked", request_text("POST", "/api/ensemble", port, "Transfer-Encoding: chunked\r\n", chunked(query, 7)),
+         200, ""},
+        {"compressed", request_text("POST", "/api/ensemble", port,
+                                    "Content-Encoding: deflate\r\n" + length_header(deflated(query)), deflated(query)),
+         200, ""},
+        {"no body", request_text("POST", "/api/ensemble", port, ""), 400, "the body is not JSON"},
+    };
+    for (const case_t& c : taken) {
+        SCOPED_TRACE(c.name);
+        const runner::raw_socket connection(port);
+        connection.send(c.request + smuggled);
+        const std::string answers = connection.receive_until_closed(std::chrono::seconds(10));
+        EXPECT_EQ(runner::status_of(answers), c.status) << answers;
+        EXPECT_EQ(runner::answers_in(answers), 2u) << "a body read whole leaves the connection in step: " << answers;
+        if (!c.error.empty()) {
+            EXPECT_NE(answers.find(c.error), std::string::npos) << answers;
+        }
+    }
+}
+
+TEST(ExploreApi, AnEndlessChunkedBodyIsNotReadPastTheLimit) {
+    const running_explorer explorer;
+    const int port = explorer.server.address.port;
+    const runner::raw_socket connection(port);
+    ASSERT_TRUE(connection.send(request_text("POST", "/api/ensemble", port, "Transfer-Encoding: chunked\r\n")));
+    const std::string mebibyte_chunk = chunked(std::string(1 << 20, ' '), 1 << 20);
+    const std::string one_chunk = mebibyte_chunk.substr(0, mebibyte_chunk.size() - 5);  // without the last chunk
+    std::size_t sent = 0;
+    while (sent < 200 && connection.send(one_chunk)) ++sent;  // 200 MiB, or until the explorer stops taking them
+    const std::string answer = connection.receive_until_closed(std::chrono::seconds(10));
+    EXPECT_EQ(runner::status_of(answer), 413) << answer;
+    EXPECT_LT(sent, 64u) << "the explorer read " << sent << " MiB of a body it refuses after 64 KiB";
+    const auto progress = explorer.client().Get("/api/progress");  // and goes on serving
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(progress->status, 200);
+}
+
+TEST(ExploreApi, AComputationBeyondTheMemoryLimitIsRefusedBeforeItStarts) {
+    const running_explorer explorer(std::size_t{256} << 20);
+    httplib::Client client = explorer.client();
+    parameter_list huge = parameters_of(readme_example.answers);
+    huge[9].second = "9999999";  // ten million rows of one stream: inside the row bound
+    parameter_list with_seed = huge;
+    with_seed.emplace_back("seeds", "0");
+    const std::string message = "not enough memory: 1 stream of 9999999 generations would need about ";
+    const auto posted = client.Post("/api/ensemble", json_body(huge, "0"), "application/json");
+    ASSERT_TRUE(posted);
+    EXPECT_EQ(posted->status, 503);
+    EXPECT_TRUE(error_of(posted).starts_with(message)) << error_of(posted);
+    EXPECT_NE(error_of(posted).find("more than the 256 MiB the explorer may use (--max-memory)"), std::string::npos)
+        << error_of(posted);
+    for (const char* file : {"/api/summary.csv", "/api/runs.csv", "/api/report.svg"}) {
+        const auto got = client.Get(std::string(file) + "?" + query_string(with_seed));
+        ASSERT_TRUE(got) << file;
+        EXPECT_EQ(got->status, 503) << file;
+        EXPECT_TRUE(error_of(got).starts_with(message)) << file << ": " << error_of(got);
+    }
+    EXPECT_EQ(explorer.server.computations.last, nullptr);
+    const auto within = client.Post("/api/ensemble", json_body(parameters_of(readme_example.answers), "0-99"),
+                                    "application/json");
+    ASSERT_TRUE(within);
+    EXPECT_EQ(within->status, 200) << within->body;
 }
 
 }  // namespace

@@ -1,13 +1,20 @@
 // What zemrath-explore takes from a request before it runs anything: which
-// requests it answers at all (Host, Origin, Sec-Fetch-Site, query length),
-// and how the parameters and seeds of a request are read.
+// requests it answers at all (Host, Origin, Sec-Fetch-Site, query length,
+// bodies), how the parameters and seeds of a request are read, and the
+// memory a computation may need.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
+#include "explore/api_responses.hpp"
+#include "explore/command_line.hpp"
+#include "explore/computation.hpp"
 #include "explore/ensemble_query.hpp"
+#include "explore/memory_bound.hpp"
 #include "explore/refusal.hpp"
+#include "results/csv_tables.hpp"
+#include "results/report_svg.hpp"
 #include "explore/request_guard.hpp"
 #include "explore/served_address.hpp"
 
@@ -54,38 +61,140 @@ TEST(ExploreGuard, HostMustNameTheServedAddress) {
         EXPECT_EQ(host_names_server(c.host, c.address), c.accepted) << c.address.host << " given Host " << c.host;
 }
 
+// A request as the guard sees it: its method, its target, its headers, and
+// the path as the router has decoded it from the target ("" where the
+// target writes it plainly).
+using header_list = std::vector<std::pair<std::string, std::string>>;
+struct sent {
+    std::string method;
+    std::string target;
+    header_list headers;
+    std::string decoded_path;
+};
+
+std::optional<std::string_view> header_of(const sent& request, std::string_view name) {
+    for (const auto& [key, value] : request.headers)
+        if (key == name) return std::string_view(value);
+    return std::nullopt;
+}
+
+request_facts facts_of(const sent& request) {
+    const std::string_view target = request.target;
+    const std::string_view path =
+        request.decoded_path.empty() ? target.substr(0, target.find('?')) : std::string_view(request.decoded_path);
+    return {request.method,
+            target,
+            path,
+            header_of(request, "Host"),
+            header_of(request, "Origin"),
+            header_of(request, "Sec-Fetch-Site"),
+            header_of(request, "Content-Length"),
+            header_of(request, "Transfer-Encoding"),
+            header_of(request, "Content-Type")};
+}
+
+const std::pair<std::string, std::string> served_host{"Host", "127.0.0.1:8080"};
+
 TEST(ExploreGuard, RefusalsAndTheirStatus) {
     struct case_t {
         const char* name;
-        request_facts request;
+        sent request;
         std::optional<int> status;  // nullopt: the request goes on
     };
     const std::string long_query = "/api/summary.csv?seeds=" + std::string(max_query_length, '1');
     const std::string longest_query = "/api/summary.csv?" + std::string(max_query_length, 'a');
+    const std::string at_limit = std::to_string(max_body_length);
+    const std::string over_limit = std::to_string(max_body_length + 1);
+    const auto get = [](std::string target, header_list more = {}, std::string decoded = "") {
+        more.push_back(served_host);
+        return sent{"GET", std::move(target), std::move(more), std::move(decoded)};
+    };
+    const auto post = [](std::string target, header_list more = {}, std::string decoded = "") {
+        more.push_back(served_host);
+        return sent{"POST", std::move(target), std::move(more), std::move(decoded)};
+    };
+    const auto other = [](std::string method, std::string target, header_list more = {}) {
+        more.push_back(served_host);
+        return sent{std::move(method), std::move(target), std::move(more), ""};
+    };
     const case_t cases[] = {
-        {"page", {"/", "127.0.0.1:8080", std::nullopt, std::nullopt}, std::nullopt},
-        {"same-origin call", {"/api/ensemble", "127.0.0.1:8080", "http://127.0.0.1:8080", "same-origin"}, std::nullopt},
-        {"script without browser headers", {"/api/ensemble", "localhost:8080", std::nullopt, std::nullopt}, std::nullopt},
-        {"address typed in the browser", {"/api/summary.csv", "127.0.0.1:8080", std::nullopt, "none"}, std::nullopt},
-        {"no Host", {"/", std::nullopt, std::nullopt, std::nullopt}, 400},
-        {"malformed Host", {"/", "[::1", std::nullopt, std::nullopt}, 400},
-        {"foreign Host", {"/", "evil.example:8080", std::nullopt, std::nullopt}, 403},
-        {"cross-origin call", {"/api/ensemble", "127.0.0.1:8080", "http://evil.example", std::nullopt}, 403},
-        {"origin of another port", {"/api/ensemble", "127.0.0.1:8080", "http://127.0.0.1:9999", std::nullopt}, 403},
-        {"opaque origin", {"/api/ensemble", "127.0.0.1:8080", "null", std::nullopt}, 403},
-        {"cross-site fetch", {"/api/report.svg", "127.0.0.1:8080", std::nullopt, "cross-site"}, 403},
-        {"same-site fetch", {"/api/report.svg", "127.0.0.1:8080", std::nullopt, "same-site"}, 403},
-        {"link to the page from elsewhere", {"/", "127.0.0.1:8080", std::nullopt, "cross-site"}, std::nullopt},
-        {"longest query", {longest_query, "127.0.0.1:8080", std::nullopt, std::nullopt}, std::nullopt},
-        {"long query", {long_query, "127.0.0.1:8080", std::nullopt, std::nullopt}, 414},
+        {"page", get("/"), std::nullopt},
+        {"same-origin call",
+         post("/api/ensemble",
+              {{"Origin", "http://127.0.0.1:8080"}, {"Sec-Fetch-Site", "same-origin"}, {"Content-Length", "20"}}),
+         std::nullopt},
+        {"script without browser headers",
+         {"POST", "/api/ensemble", {{"Host", "localhost:8080"}, {"Content-Length", "20"}}, ""}, std::nullopt},
+        {"address typed in the browser", get("/api/summary.csv", {{"Sec-Fetch-Site", "none"}}), std::nullopt},
+        {"no Host", {"GET", "/", {}, ""}, 400},
+        {"malformed Host", {"GET", "/", {{"Host", "[::1"}}, ""}, 400},
+        {"foreign Host", {"GET", "/", {{"Host", "evil.example:8080"}}, ""}, 403},
+        {"cross-origin call", post("/api/ensemble", {{"Origin", "http://evil.example"}}), 403},
+        {"origin of another port", post("/api/ensemble", {{"Origin", "http://127.0.0.1:9999"}}), 403},
+        {"opaque origin", post("/api/ensemble", {{"Origin", "null"}}), 403},
+        {"cross-site fetch", get("/api/report.svg", {{"Sec-Fetch-Site", "cross-site"}}), 403},
+        {"same-site fetch", get("/api/report.svg", {{"Sec-Fetch-Site", "same-site"}}), 403},
+        {"link to the page from elsewhere", get("/", {{"Sec-Fetch-Site", "cross-site"}}), std::nullopt},
+        {"longest query", get(longest_query), std::nullopt},
+        {"long query", get(long_query), 414},
+
+        // The API is told by the path the router matches, however the target writes it.
+        {"encoded letter", get("/%61pi/summary.csv", {{"Sec-Fetch-Site", "cross-site"}}, "/api/summary.csv"), 403},
+        {"encoded slash", post("/api%2fensemble", {{"Origin", "http://evil.example"}}, "/api/ensemble"), 403},
+        {"doubled slash", get("//api/summary.csv"), 404},
+        {"dot segment", get("/./api/summary.csv"), 404},
+        {"dot-dot segment", get("/x/../api/summary.csv"), 404},
+        {"encoded dot-dot segment", get("/x/%2e%2e/api/summary.csv", {}, "/x/../api/summary.csv"), 404},
+        {"trailing slash", get("/api/"), 404},
+        {"absolute form", get("http://127.0.0.1:8080/api/summary.csv"), 404},
+
+        // Bodies: only POST /api/ensemble reads one, framed plainly and within the limit.
+        {"body at the limit", post("/api/ensemble", {{"Content-Length", at_limit}}), std::nullopt},
+        {"body over the limit", post("/api/ensemble", {{"Content-Length", over_limit}}), 413},
+        {"length past 64 bits", post("/api/ensemble", {{"Content-Length", "99999999999999999999999"}}), 413},
+        {"chunked body", post("/api/ensemble", {{"Transfer-Encoding", "Chunked"}}), std::nullopt},
+        {"no length at all", post("/api/ensemble"), std::nullopt},
+        {"length that is no number", post("/api/ensemble", {{"Content-Length", "12abc"}}), 400},
+        {"negative length", post("/api/ensemble", {{"Content-Length", "-1"}}), 400},
+        {"length and chunks", post("/api/ensemble", {{"Content-Length", "5"}, {"Transfer-Encoding", "chunked"}}),
+         400},
+        {"other transfer coding", post("/api/ensemble", {{"Transfer-Encoding", "gzip, chunked"}}), 400},
+        {"multipart form",
+         post("/api/ensemble", {{"Content-Length", "20"}, {"Content-Type", "multipart/form-data; boundary=x"}}),
+         400},
+        {"body on a GET", get("/api/parameters", {{"Content-Length", "5"}}), 400},
+        {"chunks on a GET", get("/", {{"Transfer-Encoding", "chunked"}}), 400},
+        {"empty body on a GET", get("/api/parameters", {{"Content-Length", "0"}}), std::nullopt},
+        {"POST elsewhere", post("/api/summary.csv", {{"Content-Length", "5"}}), 404},
+        {"POST elsewhere without a length", post("/"), 404},
+        {"PUT", other("PUT", "/api/ensemble", {{"Transfer-Encoding", "chunked"}}), 404},
+        {"PATCH", other("PATCH", "/api/ensemble"), 404},
+        {"DELETE", other("DELETE", "/"), 404},
     };
     for (const case_t& c : cases) {
-        const std::optional<refusal> refused = check_request(c.request, loopback);
+        const std::optional<refusal> refused = check_request(facts_of(c.request), loopback);
         ASSERT_EQ(refused.has_value(), c.status.has_value()) << c.name << ": " << (refused ? refused->message : "");
         if (refused) {
             EXPECT_EQ(refused->status, *c.status) << c.name;
             EXPECT_FALSE(refused->message.empty()) << c.name;
         }
+    }
+}
+
+TEST(ExploreGuard, WhichRequestsDeclareABody) {
+    struct case_t {
+        header_list headers;
+        bool body;
+    };
+    const case_t cases[] = {{{}, false},
+                            {{{"Content-Length", "0"}}, false},
+                            {{{"Content-Length", "1"}}, true},
+                            {{{"Content-Length", "00"}}, true},
+                            {{{"Transfer-Encoding", "chunked"}}, true},
+                            {{{"Content-Length", "0"}, {"Transfer-Encoding", "chunked"}}, true}};
+    for (const case_t& c : cases) {
+        const sent request{"POST", "/api/ensemble", c.headers, ""};
+        EXPECT_EQ(declares_body(facts_of(request)), c.body) << ::testing::PrintToString(c.headers);
     }
 }
 
@@ -209,6 +318,107 @@ TEST(ExploreQuery, KeyTellsTheAnswersAsWrittenAndTheSeedsApart) {
     query_fields rewritten = example_fields();
     rewritten[2].second = ".5";
     EXPECT_NE(query_key(read_query(rewritten)), key);  // answers.txt would differ
+}
+
+ensemble_query query_of(const std::string& generations, const std::string& seeds) {
+    query_fields fields = example_fields();
+    fields[9].second = generations;
+    fields.emplace_back("seeds", seeds);
+    return read_query(fields);
+}
+
+// What a computation really holds when it answers: its rows, its summary,
+// and the largest of the texts made from them.
+std::size_t bytes_held(const computed_ensemble& result) {
+    const std::string json = ensemble_json(result);
+    std::string csv;
+    results::write_summary_csv(result.analysis.summary, [&csv](std::string_view piece) { csv += piece; });
+    const std::string svg = results::report_svg(result.runs, result.analysis, result.answers.values);
+    return result.runs.rows.capacity() * sizeof(generation_row) + result.runs.wrapped.capacity() +
+           result.analysis.summary.generations.capacity() * sizeof(generation_summary) +
+           std::max({json.size(), csv.size(), svg.size()});
+}
+
+TEST(ExploreMemory, TheBoundCoversWhatAComputationHolds) {
+    struct case_t {
+        const char* generations;
+        const char* seeds;
+    };
+    // Long single streams, where the summary and the answer per generation
+    // count, and many short ones, where the rows do.
+    for (const case_t& c : {case_t{"20000", "7"}, case_t{"3000", "0-2"}, case_t{"30", "0-999"}}) {
+        const ensemble_query query = query_of(c.generations, c.seeds);
+        computation_state state;
+        state.threads = 2;
+        const std::size_t held = bytes_held(*compute(state, query));
+        EXPECT_GE(memory_needed(query), held) << c.generations << " generations of seeds " << c.seeds;
+        EXPECT_LT(memory_needed(query), 20 * held) << "a bound too loose refuses what the machine could do";
+    }
+}
+
+TEST(ExploreMemory, AQueryOverTheLimitIsRefusedBeforeAnythingRuns) {
+    // Ten million rows of a single stream: within the row limit, far beyond a gigabyte.
+    const ensemble_query query = query_of("9999999", "0");
+    computation_state state;
+    state.max_memory = std::size_t{1} << 30;
+    try {
+        compute(state, query);
+        FAIL() << "computed";
+    } catch (const refusal& refused) {
+        EXPECT_EQ(refused.status, 503);
+        EXPECT_EQ(refused.message, "not enough memory: 1 stream of 9999999 generations would need about " +
+                                       memory_text(memory_needed(query)) +
+                                       ", more than the 1.0 GiB the explorer may use (--max-memory); ask for "
+                                       "fewer generations or seeds");
+    }
+    const computation_progress progress = current_progress(state);
+    EXPECT_FALSE(progress.running);
+    EXPECT_EQ(progress.total, 0u);  // no computation was started
+    EXPECT_EQ(state.last, nullptr);
+}
+
+TEST(ExploreMemory, TheLimitIsInclusive) {
+    const ensemble_query query = query_of("50", "0-9");
+    EXPECT_EQ(check_memory(query, memory_needed(query)), std::nullopt);
+    const std::optional<refusal> refused = check_memory(query, memory_needed(query) - 1);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, 503);
+    EXPECT_TRUE(refused->message.starts_with("not enough memory: 10 streams of 50 generations")) << refused->message;
+}
+
+TEST(ExploreMemory, SizesAsTheOptionTakesThem) {
+    struct case_t {
+        const char* text;
+        std::optional<std::size_t> bytes;
+    };
+    const case_t cases[] = {
+        {"4096", 4096},
+        {"2k", 2048},
+        {"512M", std::size_t{512} << 20},
+        {"1.5G", std::size_t{3} << 29},
+        {"2T", std::size_t{2} << 40},
+        {"0.5K", 512},
+        {"0", std::nullopt},
+        {"0.1", std::nullopt},  // less than a byte
+        {"", std::nullopt},
+        {"G", std::nullopt},
+        {"-1G", std::nullopt},
+        {"1e9", std::nullopt},
+        {"1.5.2G", std::nullopt},
+        {"4GB", std::nullopt},
+        {"4 G", std::nullopt},
+        {"99999999999T", std::nullopt},  // beyond 64 bits
+    };
+    for (const case_t& c : cases) EXPECT_EQ(size_from_text(c.text), c.bytes) << c.text;
+}
+
+TEST(ExploreMemory, SizesAsAReaderTakesThemIn) {
+    EXPECT_EQ(memory_text(0), "0 bytes");
+    EXPECT_EQ(memory_text(1000), "1000 bytes");
+    EXPECT_EQ(memory_text(1536), "1.5 KiB");
+    EXPECT_EQ(memory_text(std::size_t{200} << 20), "200 MiB");
+    EXPECT_EQ(memory_text(std::size_t{3} << 30), "3.0 GiB");
+    EXPECT_GT(default_memory_limit(), 0u);
 }
 
 }  // namespace

@@ -2,10 +2,15 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
 #include "cli/option_checks.hpp"
 #include "cli/parameter_options.hpp"
 #include "cli/parse_arguments.hpp"
 #include "cli/tool_shell.hpp"
+#include "explore/memory_bound.hpp"
 
 namespace zemrath::explore {
 
@@ -20,8 +25,10 @@ constexpr std::string_view footer =
     "runs.csv and report.svg, the files zemrath-ensemble writes for the same answers.\n"
     "\n"
     "The server answers only requests addressed to it by its own address and API calls from its\n"
-    "own page, and runs one computation at a time: a newer request stops an older one.\n"
-    "SIGINT, SIGTERM or SIGHUP stops it; status 1 when the address cannot be listened on.";
+    "own page, and runs one computation at a time: a newer request stops an older one. A\n"
+    "computation that would need more memory than --max-memory is refused (HTTP 503).\n"
+    "SIGINT, SIGTERM or SIGHUP stops it within a second; status 1 when the address cannot be\n"
+    "listened on.";
 
 // The answers file's answers, every one of which it must give.
 void read_start(cli::command_arguments& line, const std::string& path, partial_answers& start) {
@@ -35,7 +42,30 @@ void read_start(cli::command_arguments& line, const std::string& path, partial_a
     if (!missing.empty()) cli::note_option_problem(line, "--answers", "--answers: " + path + " holds too few answers: " + missing);
 }
 
+// How many bytes a size's last letter stands for: 1 when it has none.
+std::optional<double> unit_of(std::string_view suffix) {
+    if (suffix.empty()) return 1.0;
+    if (suffix.size() != 1) return std::nullopt;
+    constexpr std::string_view letters = "KMGT";
+    const std::size_t power = letters.find(static_cast<char>(std::toupper(static_cast<unsigned char>(suffix[0]))));
+    if (power == std::string_view::npos) return std::nullopt;
+    return std::ldexp(1.0, 10 * static_cast<int>(power + 1));
+}
+
 }  // namespace
+
+std::optional<std::size_t> size_from_text(std::string_view text) {
+    const std::size_t digits = text.find_first_not_of("0123456789.");
+    const std::string_view number = text.substr(0, digits);
+    double value = 0;
+    const auto [end, failure] = std::from_chars(number.data(), number.data() + number.size(), value,
+                                                std::chars_format::fixed);
+    const std::optional<double> unit = unit_of(digits == std::string_view::npos ? "" : text.substr(digits));
+    if (number.empty() || failure != std::errc{} || end != number.data() + number.size() || !unit) return std::nullopt;
+    const double bytes = std::floor(value * *unit);
+    if (bytes < 1 || bytes >= 0x1p64) return std::nullopt;
+    return static_cast<std::size_t>(bytes);
+}
 
 partial_answers example_answers() {
     partial_answers answers;
@@ -64,6 +94,15 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
         app.add_option("--port", port_text, "Port to listen on, 0 for any free one (default: 8080)")->type_name("N");
     std::string threads_text;
     const CLI::Option* threads_option = cli::add_threads_option(app, threads_text, "Streams run");
+    std::string memory_text_given;
+    const CLI::Option* memory_option =
+        app.add_option("--max-memory", memory_text_given,
+                       "The most memory one computation may need, in bytes or with K, M, G or T (powers of "
+                       "1024), such as 512M or 1.5G; a request that would need more is answered 503 (default: an "
+                       "eighth of the memory the explorer may have, " +
+                           memory_text(default_memory_limit()) + " here; at most half of it, " +
+                           memory_text(highest_memory_limit()) + ")")
+            ->type_name("SIZE");
 
     if (auto stop = cli::parse_arguments<explore_request>(app, argc, argv, program_name)) return *stop;
 
@@ -78,6 +117,21 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
             request.port = *port;
         else
             cli::note_option_problem(line, "--port", "--port: " + reason);
+    }
+    request.max_memory = default_memory_limit();
+    if (memory_option->count() > 0) {
+        const std::optional<std::size_t> limit = size_from_text(memory_text_given);
+        if (!limit)
+            cli::note_option_problem(line, "--max-memory",
+                                     "--max-memory: '" + memory_text_given + "' is not a size such as 512M or 4G");
+        else if (*limit > highest_memory_limit())
+            cli::note_option_problem(line, "--max-memory",
+                                     "--max-memory: " + memory_text(*limit) + " is more than half of the " +
+                                         memory_text(available_memory()) +
+                                         " the explorer may have (the last result is kept while the next one is "
+                                         "computed)");
+        else
+            request.max_memory = *limit;
     }
     request.start = example_answers();
     if (answers_option->count() > 0) read_start(line, answers_path, request.start);

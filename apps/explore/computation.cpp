@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <new>
+#include <stdexcept>
 
+#include "explore/memory_bound.hpp"
 #include "explore/refusal.hpp"
 
 namespace zemrath::explore {
@@ -74,6 +76,8 @@ std::shared_ptr<const computed_ensemble> run(computation_state& state, const ens
         throw;
     } catch (const std::bad_alloc&) {
         throw refusal{503, "not enough memory for the summary of every stream"};
+    } catch (const std::length_error&) {
+        throw refusal{503, "not enough memory for the summary of every stream"};
     }
     result->seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result;
@@ -87,6 +91,7 @@ std::shared_ptr<const computed_ensemble> compute(computation_state& state, const
     if (state.last && state.last->key == key) return state.last;
     const std::uint64_t ticket = ++state.newest;
     state.changed.notify_all();
+    if (std::optional<refusal> refused = check_memory(query, state.max_memory)) throw *refused;
     state.changed.wait(lock, [&] { return !state.running || !wanted(state, ticket); });
     check_wanted(state, ticket);
     if (state.last && state.last->key == key) return state.last;  // the one that just ended was this query

@@ -9,6 +9,10 @@
 // sends one whenever its parameters change. The last result is kept, so
 // that the files of what a page shows are served without computing them
 // again.
+//
+// Before a computation starts, the memory it may need is held against the
+// explorer's limit (memory_bound.hpp); one that would need more is not
+// started.
 #pragma once
 
 #include <condition_variable>
@@ -36,6 +40,7 @@ struct computed_ensemble {
 struct computation_state {
     int threads = 0;  // for run_ensemble; 0 for every core
     std::optional<count_kernel> kernel;  // none: the fastest this processor runs
+    std::size_t max_memory = SIZE_MAX;   // the most memory_needed a computation may have
     std::mutex mutex;
     std::condition_variable changed;  // a computation ended, or a newer request came
     std::uint64_t newest = 0;  // the ticket of the newest request
@@ -48,7 +53,10 @@ struct computation_state {
 
 // The result for the query: the last one when it is the same query, else
 // computed now. Throws refusal 409 when a newer request took its place, 503
-// when the explorer is stopping or the memory for the streams cannot be had.
+// when the explorer is stopping, when the query needs more than max_memory
+// (refused before anything is allocated, and taking the place of a running
+// computation as any newer request does), or when the memory cannot be had
+// all the same.
 std::shared_ptr<const computed_ensemble> compute(computation_state& state, const ensemble_query& query);
 
 struct computation_progress {

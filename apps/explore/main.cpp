@@ -4,7 +4,9 @@
 #include <signal.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -14,10 +16,19 @@
 #include "cli/tool_shell.hpp"
 #include "explore/command_line.hpp"
 #include "explore/server.hpp"
+#include "zemrath/count_kernel.hpp"
+#include "zemrath/error.hpp"
 
 namespace {
 
 using namespace zemrath::explore;
+
+
+// How long a stop waits for the requests at work to finish their answers.
+// The streams of a computation stop at their next generation, but its
+// summary, and the answer made from it, cannot be cut short; a stop must
+// come within a second all the same.
+constexpr std::chrono::milliseconds stop_grace{500};
 
 void say(std::FILE* stream, const std::string& line) {
     std::fprintf(stream, "zemrath-explore: %s\n", line.c_str());
@@ -44,6 +55,13 @@ int wait_for_stop(const sigset_t& signals, const std::atomic<bool>& serving_ende
     return 0;
 }
 
+bool ends_within(const std::atomic<bool>& ended, std::chrono::milliseconds grace) {
+    const auto give_up = std::chrono::steady_clock::now() + grace;
+    while (!ended && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return ended;
+}
+
 std::string signal_name(int signal) {
     switch (signal) {
         case SIGINT: return "SIGINT";
@@ -62,6 +80,7 @@ int serve(const explore_request& request, const zemrath::cli::tool_settings& set
     server->start = request.start;
     server->computations.threads = settings.threads;
     server->computations.kernel = settings.kernel;
+    server->computations.max_memory = request.max_memory;
     install_routes(*server);
     if (!bind_explorer(*server)) {
         say(stderr, "cannot listen on " + url_host(request.host) + ":" + std::to_string(request.port));
@@ -79,13 +98,18 @@ int serve(const explore_request& request, const zemrath::cli::tool_settings& set
     });
     const int signal = wait_for_stop(signals, serving_ended);
     stop_explorer(*server);
-    serving.join();
     if (signal == 0) {
+        serving.join();
         say(stderr, "the server stopped unexpectedly");
         return zemrath::cli::exit_failed;
     }
+    // Stopped by a signal, as every tool: 128 + the signal.
+    const int status = 128 + signal;
+    const bool answers_finished = ends_within(serving_ended, stop_grace);
     say(stdout, "stopped by " + signal_name(signal));
-    return 128 + signal;
+    if (!answers_finished) std::_Exit(status);  // nothing of an unfinished answer is kept anywhere
+    serving.join();
+    return status;
 }
 
 }  // namespace

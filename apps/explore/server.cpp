@@ -1,6 +1,8 @@
 #include "explore/server.hpp"
 
 #include <exception>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "explore/api_responses.hpp"
@@ -20,10 +22,6 @@ namespace {
 constexpr const char* json_type = "application/json";
 constexpr const char* csv_type = "text/csv; charset=utf-8";
 
-// A connection left open between requests holds a server thread and delays
-// a stop by as long.
-constexpr time_t keep_alive_seconds = 2;
-
 // A long file is handed to the connection in pieces of about this size.
 constexpr std::size_t piece_size = 1 << 16;
 
@@ -42,6 +40,14 @@ void send_refusal(httplib::Response& response, const refusal& refused) {
     response.set_content(error_json(refused.message, refused.field), json_type);
 }
 
+// An answer too large to copy: handed over as it is.
+void send_text(httplib::Response& response, std::string text, const char* type) {
+    response.body = std::move(text);
+    response.set_header("Content-Type", type);
+}
+
+const refusal no_memory_for_answer{503, "not enough memory for the answer"};
+
 // A view of the first such header, which lives as long as the request.
 std::optional<std::string_view> header(const httplib::Request& request, const char* name) {
     const auto found = request.headers.find(name);
@@ -49,10 +55,29 @@ std::optional<std::string_view> header(const httplib::Request& request, const ch
     return std::string_view(found->second);
 }
 
+request_facts facts_of(const httplib::Request& request) {
+    return {request.method,
+            request.target,
+            request.path,
+            header(request, "Host"),
+            header(request, "Origin"),
+            header(request, "Sec-Fetch-Site"),
+            header(request, "Content-Length"),
+            header(request, "Transfer-Encoding"),
+            header(request, "Content-Type")};
+}
+
+// The connection ends after this answer: the request's body, or what is
+// left of it, was not read, and is no request to answer next.
+void end_after_answer(explorer& server, const httplib::Request& request, httplib::Response& response) {
+    response.set_header("Connection", "close");
+    close_after_answer(server.http.connections, request.remote_addr, request.remote_port);
+}
+
 std::string default_message(const httplib::Request& request, int status) {
     switch (status) {
         case 404: return "no such page: " + request.method + " " + request.path;
-        case 413: return "the request body is larger than " + std::to_string(max_body_length / 1024) + " KiB";
+        case 413: return body_too_large().message;
         case 414: return "the request line is too long";
         default: return "the request was refused (HTTP " + std::to_string(status) + ")";
     }
@@ -66,16 +91,40 @@ void attach_file(httplib::Response& response, const char* name) {
     response.set_header("Content-Disposition", std::string("attachment; filename=\"") + name + "\"");
 }
 
-// Answers with what `body` gives, or with the refusal it throws.
+// Runs `body`, which answers the request, and answers instead with the
+// refusal it throws, or 503 when the memory for the answer runs out.
 template <typename Body>
-httplib::Server::Handler answering(Body body) {
-    return [body](const httplib::Request& request, httplib::Response& response) {
-        try {
-            body(request, response);
-        } catch (const refusal& refused) {
-            send_refusal(response, refused);
-        }
-    };
+void answer_with(httplib::Response& response, Body&& body) {
+    try {
+        body();
+    } catch (const refusal& refused) {
+        send_refusal(response, refused);
+    } catch (const std::bad_alloc&) {
+        send_refusal(response, no_memory_for_answer);
+    } catch (const std::length_error&) {
+        send_refusal(response, no_memory_for_answer);
+    }
+}
+
+// The body of POST /api/ensemble, taken as it arrives and held to
+// max_body_length after any Content-Encoding is undone: a chunked or
+// compressed body is refused as soon as it grows past the limit, never held
+// whole first. A request that declares no body has none (the library would
+// otherwise read until the client closes).
+std::string read_body(explorer& server, const httplib::Request& request, httplib::Response& response,
+                      const httplib::ContentReader& read) {
+    std::string body;
+    if (!declares_body(facts_of(request))) return body;
+    bool too_long = false;
+    const bool whole = read([&](const char* data, std::size_t length) {
+        too_long = length > max_body_length - body.size();
+        if (!too_long) body.append(data, length);
+        return !too_long;
+    });
+    if (whole) return body;
+    end_after_answer(server, request, response);
+    if (too_long) throw body_too_large();
+    throw refusal{400, "the request body could not be read whole"};
 }
 
 // The rows of every stream, written to the connection as they are formatted
@@ -116,13 +165,12 @@ void install_guards(explorer& server) {
     http.set_socket_options(reuse_address_only);
     http.set_default_headers(security_headers);
     http.set_payload_max_length(max_body_length);
-    http.set_keep_alive_timeout(keep_alive_seconds);
     http.set_pre_routing_handler([&server](const httplib::Request& request, httplib::Response& response) {
-        const request_facts facts{request.target, header(request, "Host"), header(request, "Origin"),
-                                  header(request, "Sec-Fetch-Site")};
+        const request_facts facts = facts_of(request);
         const std::optional<refusal> refused = check_request(facts, server.address);
         if (!refused) return httplib::Server::HandlerResponse::Unhandled;
         send_refusal(response, *refused);
+        if (declares_body(facts)) end_after_answer(server, request, response);
         return httplib::Server::HandlerResponse::Handled;
     });
     http.set_error_handler(httplib::Server::HandlerWithResponse(
@@ -135,6 +183,10 @@ void install_guards(explorer& server) {
         std::string message = "internal error";
         try {
             std::rethrow_exception(thrown);
+        } catch (const std::bad_alloc&) {
+            return send_refusal(response, no_memory_for_answer);
+        } catch (const std::length_error&) {
+            return send_refusal(response, no_memory_for_answer);
         } catch (const std::exception& failure) {
             message += ": " + std::string(failure.what());
         } catch (...) {
@@ -164,43 +216,52 @@ void install_api(explorer& server) {
     http.Get("/api/progress", [&computations](const httplib::Request&, httplib::Response& response) {
         response.set_content(progress_json(current_progress(computations)), json_type);
     });
-    http.Post("/api/ensemble", answering([&computations](const httplib::Request& request, httplib::Response& response) {
-        ensemble_query query;
-        try {
-            query = read_query(fields_from_json(request.body));
-        } catch (const refusal&) {
-            supersede_computations(computations);  // the page has moved on all the same
-            throw;
-        }
-        response.set_content(ensemble_json(*compute(computations, query)), json_type);
-    }));
-    http.Get(R"(/api/summary\.csv)", answering([&computations](const httplib::Request& request,
-                                                              httplib::Response& response) {
-        const auto result = compute(computations, read_query(fields_of(request.params)));
-        std::string text;
-        results::write_summary_csv(result->analysis.summary, [&text](std::string_view piece) { text += piece; });
-        attach_file(response, "summary.csv");
-        response.set_content(text, csv_type);
-    }));
-    http.Get(R"(/api/runs\.csv)", answering([&computations](const httplib::Request& request,
-                                                           httplib::Response& response) {
-        const auto result = compute(computations, read_query(fields_of(request.params)));
-        attach_file(response, "runs.csv");
-        send_runs_csv(response, result);
-    }));
-    http.Get(R"(/api/report\.svg)", answering([&computations](const httplib::Request& request,
-                                                             httplib::Response& response) {
-        const auto result = compute(computations, read_query(fields_of(request.params)));
-        attach_file(response, "report.svg");
-        response.set_content(results::report_svg(result->runs, result->analysis, result->answers.values),
-                             "image/svg+xml");
-    }));
-    http.Get(R"(/api/answers\.txt)", answering([](const httplib::Request& request, httplib::Response& response) {
-        results::provenance run;
-        run.answers = read_query(fields_of(request.params)).answers.texts;
-        attach_file(response, "answers.txt");
-        response.set_content(results::answers_file_text(run), "text/plain; charset=utf-8");
-    }));
+    http.Post(std::string(body_path), [&server](const httplib::Request& request, httplib::Response& response,
+                                                const httplib::ContentReader& read) {
+        answer_with(response, [&] {
+            const std::string body = read_body(server, request, response, read);
+            ensemble_query query;
+            try {
+                query = read_query(fields_from_json(body));
+            } catch (const refusal&) {
+                supersede_computations(server.computations);  // the page has moved on all the same
+                throw;
+            }
+            send_text(response, ensemble_json(*compute(server.computations, query)), json_type);
+        });
+    });
+    http.Get(R"(/api/summary\.csv)", [&computations](const httplib::Request& request, httplib::Response& response) {
+        answer_with(response, [&] {
+            const auto result = compute(computations, read_query(fields_of(request.params)));
+            std::string text;
+            results::write_summary_csv(result->analysis.summary, [&text](std::string_view piece) { text += piece; });
+            attach_file(response, "summary.csv");
+            send_text(response, std::move(text), csv_type);
+        });
+    });
+    http.Get(R"(/api/runs\.csv)", [&computations](const httplib::Request& request, httplib::Response& response) {
+        answer_with(response, [&] {
+            const auto result = compute(computations, read_query(fields_of(request.params)));
+            attach_file(response, "runs.csv");
+            send_runs_csv(response, result);
+        });
+    });
+    http.Get(R"(/api/report\.svg)", [&computations](const httplib::Request& request, httplib::Response& response) {
+        answer_with(response, [&] {
+            const auto result = compute(computations, read_query(fields_of(request.params)));
+            attach_file(response, "report.svg");
+            send_text(response, results::report_svg(result->runs, result->analysis, result->answers.values),
+                      "image/svg+xml");
+        });
+    });
+    http.Get(R"(/api/answers\.txt)", [](const httplib::Request& request, httplib::Response& response) {
+        answer_with(response, [&] {
+            results::provenance run;
+            run.answers = read_query(fields_of(request.params)).answers.texts;
+            attach_file(response, "answers.txt");
+            response.set_content(results::answers_file_text(run), "text/plain; charset=utf-8");
+        });
+    });
 }
 
 }  // namespace
@@ -212,8 +273,7 @@ void install_routes(explorer& server) {
 }
 
 bool bind_explorer(explorer& server) {
-    if (server.address.port != 0) return server.http.bind_to_port(server.address.host, server.address.port);
-    const int port = server.http.bind_to_any_port(server.address.host);
+    const int port = server.http.bind(server.address.host, server.address.port);
     if (port < 0) return false;
     server.address.port = port;
     return true;
@@ -223,7 +283,7 @@ bool serve_explorer(explorer& server) { return server.http.listen_after_bind(); 
 
 void stop_explorer(explorer& server) {
     stop_computations(server.computations);
-    server.http.stop();
+    server.http.stop_serving();
 }
 
 }  // namespace zemrath::explore

@@ -13,9 +13,8 @@
 // or 5xx status.
 #pragma once
 
-#include <httplib.h>
-
 #include "explore/computation.hpp"
+#include "explore/http_server.hpp"
 #include "explore/served_address.hpp"
 #include "zemrath/answer_reader.hpp"
 
@@ -25,7 +24,7 @@ struct explorer {
     served_address address;  // port 0 until bound, when it asks for any free port
     partial_answers start;   // the page's starting values, every one given
     computation_state computations;
-    httplib::Server http;
+    http_server http;
 };
 
 // Sets up the routes, the guards and the limits.
@@ -38,7 +37,10 @@ bool bind_explorer(explorer& server);
 // Serves until stop_explorer; false when it could not serve at all.
 bool serve_explorer(explorer& server);
 
-// Stops the running computation and the server; from any thread.
+// Stops the running computation (at the next generation of its streams),
+// stops accepting connections and ends those waiting on their clients; from
+// any thread, also before serve_explorer. A request at work on its answer
+// finishes it.
 void stop_explorer(explorer& server);
 
 }  // namespace zemrath::explore
