@@ -2,7 +2,8 @@
 sources: the simulation library (../lib), the words the front ends share
 (../frontend/text) and the experiment file's reader (../frontend/sweep),
 the same files that the CMake build and the R package compile, with the
-settings the library needs (C++20, no floating-point contraction, threads).
+settings the library needs (C++20, no floating-point contraction, threads)
+and the project's warnings.
 Nothing is copied: the package builds only inside a checkout of the
 project, as
 
@@ -92,7 +93,7 @@ core = Pybind11Extension(
     depends=HEADERS,
     include_dirs=include_folders(),
     cxx_std=20,
-    extra_compile_args=["-ffp-contract=off", "-pthread", *pkg_config("--cflags")],
+    extra_compile_args=["-Wall", "-Wextra", "-Wpedantic", "-ffp-contract=off", "-pthread", *pkg_config("--cflags")],
     extra_link_args=["-pthread", *pkg_config("--libs")],
 )
 

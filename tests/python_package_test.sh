@@ -52,7 +52,7 @@ if ! (cd "$checkout" && ZEMRATH_BUILD_JOBS=2 "$work_dir/venv/bin/python" -m pip 
   echo "pip could not install the package: see $work_dir/pip.log" >&2
   exit 1
 fi
-if grep -n "warning:" "$work_dir/pip.log"; then
+if grep -nE ":[0-9]+:[0-9]+: warning:" "$work_dir/pip.log"; then
   echo "the package compiles with warnings: see $work_dir/pip.log" >&2
   exit 1
 fi

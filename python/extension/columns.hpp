@@ -25,9 +25,11 @@ pybind11::array_t<T> new_column(std::size_t size) {
     return pybind11::array_t<T>(static_cast<pybind11::ssize_t>(size));
 }
 
-// generation, embryos, larvae, adults (int32) of the rows; with `seeds`,
-// a seed column first, each seed for rows_per_stream rows.
+// generation, embryos, larvae, adults (int32) of the rows.
 pybind11::dict rows_columns(std::span<const generation_row> rows);
+
+// seed, then the same columns of every stream's rows, streams in the order
+// of the seeds.
 pybind11::dict runs_columns(const ensemble_runs& runs);
 
 // generation (int32), then the summary's columns (float64).

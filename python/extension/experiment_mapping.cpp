@@ -72,7 +72,9 @@ toml::table table_of(const py::handle& mapping, const std::string& prefix) {
                    "keys must be str, not " + type_name(entry[0]));
         const std::string name = entry[0].cast<std::string>();
         ++place;
-        const toml::source_region at{{0, place}, {0, place}};
+        toml::source_region at;
+        at.begin = {0, place};
+        at.end = {0, place};
         convert(entry[1], prefix + name, [&](auto&& node) { table.insert(toml::key(name, at), std::move(node)); });
     }
     return table;
