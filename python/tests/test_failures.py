@@ -54,7 +54,7 @@ def test_other_python_threads_run_while_the_core_runs():
     # The interpreter's lock is held only for the moments of a question: the
     # other thread ticks all along (it could not tick at all otherwise).
     assert ended - started > 0.2
-    assert len(during) >= 20
+    assert len(during) >= 5
 
 
 def run_child(code, timeout=60):

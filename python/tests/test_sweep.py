@@ -141,3 +141,13 @@ def test_the_points_of_a_sweep_run_on_a_dask_cluster_give_the_same_results(tmp_p
     for table in ("points", "summary", "outcomes", "sensitivity"):
         pd.testing.assert_frame_equal(getattr(there, table), getattr(here, table), check_exact=True)
     assert there.text == here.text
+
+
+def test_results_pickle_whole(tmp_path, answers_file):
+    import pickle
+
+    s = zemrath.run_sweep(experiment_file(tmp_path, answers_file, "one-at-a-time", seeds="0-9"), threads=2)
+    again = pickle.loads(pickle.dumps(s))
+    pd.testing.assert_frame_equal(again.sensitivity, s.sensitivity, check_exact=True)
+    e = zemrath.run_ensemble(parameters_of("small"), seeds="0-9", threads=2)
+    assert str(pickle.loads(pickle.dumps(e))) == str(e)

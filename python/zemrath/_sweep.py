@@ -2,6 +2,7 @@
 workers of a Dask cluster."""
 
 import os
+from collections.abc import Mapping
 
 import numpy as np
 import pandas as pd
@@ -50,7 +51,7 @@ def experiment_of(experiment):
     for the table "parameters")."""
     if isinstance(experiment, (str, os.PathLike)):
         return _core.Experiment.from_file(os.fsdecode(experiment))
-    if isinstance(experiment, dict):
+    if isinstance(experiment, Mapping):
         given = dict(experiment)
         if isinstance(given.get("parameters"), Parameters):
             fields = {field["name"]: field["key"] for field in _core.answer_fields()}
@@ -92,7 +93,6 @@ class Sweep:
         self.log_scaled = list(plan.log_scaled)
         self._value_counts = list(plan.value_counts)
         self.seeds = list(plan.seeds)
-        self._plan = plan
         self.points = pd.concat([pd.DataFrame({"point": numbers}), points.reset_index(drop=True)], axis=1)
         summaries = [pd.DataFrame(summary) for summary, _ in results]
         self.summary = pd.concat(
