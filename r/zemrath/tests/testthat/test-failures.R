@@ -56,10 +56,10 @@ test_that("Ctrl-C stops a long stream or ensemble within a generation, and R goe
   }
 })
 
-test_that("a thread that the system cannot start is an R error of its own class", {
+test_that("threads that the system cannot start leave the work to those there are", {
   skip_on_os("windows")
-  # An address space too small for the threads' stacks: the threads of a
-  # long count cannot all start.
+  # An address space too small for the stacks of 1024 threads: most of them
+  # cannot start, and the long counts run on the others, with the same rows.
   limits <- "ulimit -s 65536 && ulimit -v 2000000"
   if (system2("sh", c("-c", shQuote(limits)), stdout = FALSE, stderr = FALSE) != 0)
     skip("the shell cannot set the limits on the stack and the address space")
@@ -67,15 +67,13 @@ test_that("a thread that the system cannot start is an R error of its own class"
   result <- tempfile(fileext = ".rds")
   writeLines(c(
     "large <- zemrath::zemrath_parameters(0.5, 0.8, 0.5, 2000000, 2, 0.5, 0.1, 8, 6, 6)",
-    "failure <- tryCatch({ zemrath::run_stream(large, 7, threads = 1024); NULL }, error = identity)",
-    "saveRDS(list(class = class(failure), message = conditionMessage(failure)), commandArgs(TRUE))"
+    "saveRDS(zemrath::run_stream(large, 7, threads = 1024), commandArgs(TRUE))"
   ), script)
   r <- file.path(R.home("bin"), "R")
   command <- paste(limits, "&& exec", shQuote(r), "--vanilla --no-echo -f", shQuote(script), "--args", shQuote(result))
   status <- system2("sh", c("-c", shQuote(command)), stdout = FALSE, stderr = FALSE,
                     env = paste0("R_LIBS=", shQuote(paste(.libPaths(), collapse = .Platform$path.sep))))
   expect_identical(status, 0L)
-  failure <- readRDS(result)
-  expect_identical(failure$class, c("zemrath_system_error", "zemrath_error", "error", "condition"))
-  expect_match(failure$message, "^the system refused what the run needs: ")
+  large <- zemrath_parameters(0.5, 0.8, 0.5, 2000000, 2, 0.5, 0.1, 8, 6, 6)
+  expect_identical(readRDS(result), run_stream(large, 7, threads = 2))
 })
