@@ -43,7 +43,7 @@ struct loaded_experiment {
 };
 
 loaded_experiment load(const std::string& text, const std::string& name,
-                       const std::function<std::string(const std::string&)>& load_answers) {
+                       const answers_loader& load_answers) {
     loaded_experiment loaded;
     std::optional<std::string> answers_text;
     loaded.plan = parse_experiment(text, name, [&](const std::string& path) {
@@ -90,7 +90,7 @@ int run(const sweep_request& request, const cli::tool_settings& tool) {
     const std::filesystem::path file = request.experiment_file;
     const loaded_experiment loaded =
         load(read_input_file(file.string(), experiment_file_kind), file.string(),
-             [&](const std::string& path) { return read_input_file((file.parent_path() / path).string(), answers_file_kind); });
+             [&](const std::string& path) { return read_answers_beside(file, path); });
     results::prepare_directory(request.out_directory);
     const point_store store = open_point_store(request.out_directory, loaded.identity, request.restart,
                                                "; give --restart to discard them, or another --out", tell);

@@ -1,14 +1,12 @@
 #include "sweep/sweep_files.hpp"
 
-#include <cstdio>
-
 #include "results/csv_tables.hpp"
 #include "results/file_set.hpp"
 #include "sweep/point_record.hpp"
 #include "sweep/sweep_svg.hpp"
+#include "text/sweep_text.hpp"
 #include "zemrath/design.hpp"
 #include "zemrath/real_text.hpp"
-#include "zemrath/seed_list.hpp"
 #include "zemrath/sweep_analysis.hpp"
 
 namespace zemrath::sweep {
@@ -66,34 +64,36 @@ std::string parameter_name(const experiment& plan, std::size_t parameter) {
     return parameter_key(plan.design.varied[parameter].answer);
 }
 
-void write_sensitivity(results::file_set& set, const experiment& plan, const sweep_analysis& analysis) {
-    results::staged_file& file = results::add_file(set, sensitivity_file_name);
-    if (plan.design.kind == design_kind::one_at_a_time) {
-        results::write_to(set, file, "parameter,outcome,low_value,high_value,at_base,at_low,at_high\n");
-        for (const one_at_a_time_effect& e : analysis.effects)
-            results::write_to(set, file,
-                              parameter_name(plan, e.parameter) + "," + std::string(outcome_columns[e.outcome].name) +
-                                  "," + real_text(e.low_value) + "," + real_text(e.high_value) + "," +
-                                  outcome_text(e.at_base) + "," + outcome_text(e.at_low) + "," +
-                                  outcome_text(e.at_high) + "\n");
-        return;
+// The header and the lines of a table of effects or indices: the
+// parameter, the outcome, then the entry's values by its columns.
+template <typename Entry, typename Columns>
+void write_entries(results::file_set& set, results::staged_file& file, const experiment& plan,
+                   const std::vector<Entry>& entries, const Columns& columns) {
+    std::string header = "parameter,outcome";
+    for (const auto& column : columns) {
+        header += ',';
+        header += column.name;
     }
-    results::write_to(set, file,
-                      "parameter,outcome,first_order,first_order_low,first_order_high,total_order,total_order_low,"
-                      "total_order_high\n");
-    for (const sobol_index& i : analysis.indices)
-        results::write_to(set, file,
-                          parameter_name(plan, i.parameter) + "," + std::string(outcome_columns[i.outcome].name) + "," +
-                              outcome_text(i.first_order) + "," + outcome_text(i.first_order_low) + "," +
-                              outcome_text(i.first_order_high) + "," + outcome_text(i.total_order) + "," +
-                              outcome_text(i.total_order_low) + "," + outcome_text(i.total_order_high) + "\n");
+    results::write_to(set, file, header + '\n');
+    for (const Entry& entry : entries) {
+        std::string line = parameter_name(plan, entry.parameter);
+        line += ',';
+        line += outcome_columns[entry.outcome].name;
+        for (const auto& column : columns) {
+            const double value = entry.*column.field;
+            line += ',';
+            line += column.may_be_missing ? outcome_text(value) : real_text(value);
+        }
+        results::write_to(set, file, line + '\n');
+    }
 }
 
-// For people: three significant digits are what an index estimate carries.
-std::string three_digits(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3g", value);
-    return text;
+void write_sensitivity(results::file_set& set, const experiment& plan, const sweep_analysis& analysis) {
+    results::staged_file& file = results::add_file(set, sensitivity_file_name);
+    if (plan.design.kind == design_kind::one_at_a_time)
+        write_entries(set, file, plan, analysis.effects, effect_columns);
+    else
+        write_entries(set, file, plan, analysis.indices, sobol_index_columns);
 }
 
 }  // namespace
@@ -137,28 +137,10 @@ void write_sweep_files(const std::filesystem::path& directory, const experiment&
 
 std::string sweep_text_summary(const experiment& plan, std::span<const parameter_set> points,
                                const sweep_analysis& analysis, const std::filesystem::path& directory) {
-    std::string varied;
-    for (std::size_t j = 0; j < plan.design.varied.size(); ++j) varied += (j ? ", " : "") + parameter_name(plan, j);
-    std::string text = "points: " + std::to_string(points.size()) + " (" + std::string(design_kind_name(plan.design.kind)) +
-                       " over " + varied + "), seeds " + format_seed_list(plan.seeds) + "\n";
-    for (std::size_t j : {std::size_t{0}, std::size_t{1}}) {
-        const outcome_column& column = outcome_columns[j];
-        const outcome_extremes& at = analysis.extremes[j];
-        if (!at.any) continue;
-        text += std::string(column.name) + " at the last generation: from " +
-                real_text(analysis.outcomes[at.lowest].*column.field) + " (point " + std::to_string(at.lowest) +
-                ") to " + real_text(analysis.outcomes[at.highest].*column.field) + " (point " +
-                std::to_string(at.highest) + ")\n";
-    }
-    for (const sobol_index& i : analysis.indices)
-        if (i.outcome == 0)
-            text += "extinct_fraction, " + parameter_name(plan, i.parameter) + ": first-order " +
-                    three_digits(i.first_order) + " [" + three_digits(i.first_order_low) + ", " +
-                    three_digits(i.first_order_high) + "], total-order " + three_digits(i.total_order) + " [" +
-                    three_digits(i.total_order_low) + ", " + three_digits(i.total_order_high) + "]\n";
     std::string files = "points.csv, summary.csv, outcomes.csv";
     if (has_sensitivity(plan.design.kind)) files += ", sensitivity.csv";
-    return text + "written to " + directory.string() + ": " + files + ", sweep.svg\n";
+    return text::sweep_summary_text(plan.design, plan.seeds, points.size(), analysis) + "written to " +
+           directory.string() + ": " + files + ", sweep.svg\n";
 }
 
 }  // namespace zemrath::sweep

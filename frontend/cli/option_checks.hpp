@@ -10,10 +10,6 @@
 
 namespace zemrath::cli {
 
-// The known name that `given` was probably meant to be: within two edits, or
-// one a prefix of the other; none when no name is that close.
-std::optional<std::string> closest_name(std::string_view given, const std::vector<std::string>& known);
-
 // "unknown option --seed (did you mean --seeds?)", or without the hint when
 // no known option is close.
 std::string unknown_option_message(std::string_view given, const std::vector<std::string>& known);

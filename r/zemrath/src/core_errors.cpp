@@ -4,19 +4,6 @@
 
 namespace {
 
-const char* code_name(zemrath::error_code code) {
-    switch (code) {
-    case zemrath::error_code::bad_value: return "bad_value";
-    case zemrath::error_code::bad_answer: return "bad_answer";
-    case zemrath::error_code::end_of_input: return "end_of_input";
-    case zemrath::error_code::read_failed: return "read_failed";
-    case zemrath::error_code::write_failed: return "write_failed";
-    case zemrath::error_code::out_of_memory: return "out_of_memory";
-    case zemrath::error_code::cancelled: return "cancelled";
-    }
-    return "error";
-}
-
 // Stops with an R error of classes zemrath_<name> and zemrath_error, with
 // the subject of the failure when it has one.
 [[noreturn]] void signal_zemrath_error(const std::string& name, const std::string& message,
@@ -38,7 +25,7 @@ const char* code_name(zemrath::error_code code) {
 
 void signal_core_error(zemrath::error_code code, const std::string& message, const std::string& subject) {
     if (code == zemrath::error_code::cancelled) throw Rcpp::internal::InterruptedException();
-    signal_zemrath_error(code_name(code), message, subject);
+    signal_zemrath_error(std::string(zemrath::error_code_name(code)), message, subject);
 }
 
 void signal_system_error(const std::system_error& failure) {

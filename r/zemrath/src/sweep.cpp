@@ -3,7 +3,6 @@
 // tool give the same points in the same order and the same numbers.
 #include <Rcpp.h>
 
-#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,24 +63,24 @@ zemrath::experiment_design design_from_r(const Rcpp::List& base, const Rcpp::Lis
 }
 
 // A frame whose first two columns are the varied parameter and the
-// outcome, then one real column per value.
-template <typename Entry, std::size_t values>
+// outcome, then one real column per column of the entries (the core's
+// table of them).
+template <typename Entry, typename Columns>
 SEXP per_parameter_and_outcome(const zemrath::experiment_design& design, const std::vector<Entry>& entries,
-                               const std::array<const char*, values>& value_names,
-                               const std::array<double Entry::*, values>& value_fields) {
+                               const Columns& columns) {
     std::vector<std::string> parameters, outcomes;
     for (const Entry& entry : entries) {
         parameters.emplace_back(zemrath::answer_fields[design.varied[entry.parameter].answer].name);
         outcomes.emplace_back(zemrath::outcome_columns[entry.outcome].name);
     }
     std::vector<std::string> names = {"parameter", "outcome"};
-    names.insert(names.end(), value_names.begin(), value_names.end());
-    return new_data_frame(entries.size(), names, [&](SEXP columns) {
-        new_text_column(columns, 0, parameters);
-        new_text_column(columns, 1, outcomes);
-        for (std::size_t j = 0; j < values; ++j) {
-            double* column = new_real_column(columns, j + 2, entries.size());
-            for (std::size_t i = 0; i < entries.size(); ++i) column[i] = entries[i].*value_fields[j];
+    for (const auto& column : columns) names.emplace_back(column.name);
+    return new_data_frame(entries.size(), names, [&](SEXP frame) {
+        new_text_column(frame, 0, parameters);
+        new_text_column(frame, 1, outcomes);
+        for (std::size_t j = 0; j < columns.size(); ++j) {
+            double* column = new_real_column(frame, j + 2, entries.size());
+            for (std::size_t i = 0; i < entries.size(); ++i) column[i] = entries[i].*columns[j].field;
         }
     });
 }
@@ -161,19 +160,10 @@ SEXP cpp_sensitivity(const Rcpp::List& base, const Rcpp::List& vary, const std::
     return core_entry([&]() -> SEXP {
         const zemrath::experiment_design design = design_from_r(base, vary, kind, samples, sample_seed);
         const zemrath::sweep_analysis analysis = zemrath::analyse_sweep(design, points);
-        using effect = zemrath::one_at_a_time_effect;
-        using index = zemrath::sobol_index;
         if (design.kind == zemrath::design_kind::one_at_a_time)
-            return per_parameter_and_outcome<effect, 5>(
-                design, analysis.effects, {"low_value", "high_value", "at_base", "at_low", "at_high"},
-                {&effect::low_value, &effect::high_value, &effect::at_base, &effect::at_low, &effect::at_high});
+            return per_parameter_and_outcome(design, analysis.effects, zemrath::effect_columns);
         if (design.kind == zemrath::design_kind::sobol)
-            return per_parameter_and_outcome<index, 6>(
-                design, analysis.indices,
-                {"first_order", "first_order_low", "first_order_high", "total_order", "total_order_low",
-                 "total_order_high"},
-                {&index::first_order, &index::first_order_low, &index::first_order_high, &index::total_order,
-                 &index::total_order_low, &index::total_order_high});
+            return per_parameter_and_outcome(design, analysis.indices, zemrath::sobol_index_columns);
         return R_NilValue;
     });
 }

@@ -10,8 +10,10 @@
 // called it to decide.
 #pragma once
 
+#include <array>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace zemrath {
@@ -25,6 +27,14 @@ enum class error_code {
     out_of_memory,   // the memory for the age classes or the rows could not be had
     cancelled,       // the caller asked the run to stop
 };
+
+inline constexpr std::array<error_code, 7> every_error_code = {
+    error_code::bad_value,    error_code::bad_answer,    error_code::end_of_input, error_code::read_failed,
+    error_code::write_failed, error_code::out_of_memory, error_code::cancelled};
+
+// The code's name, as front ends name the kind of a failure ("bad_value",
+// "out_of_memory"): R's condition classes, Python's exception classes.
+std::string_view error_code_name(error_code code);
 
 class error : public std::runtime_error {
 public:

@@ -3,8 +3,10 @@
 // confidence intervals.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "zemrath/design.hpp"
@@ -23,6 +25,23 @@ struct one_at_a_time_effect {
     double at_low = 0;
     double at_high = 0;
 };
+
+// An effect's values by name, in the order of their columns in every table
+// of them (after the parameter and the outcome). The outcomes there may be
+// missing (not a number), as a point's outcomes may; the others are values
+// of the varied parameter.
+struct effect_column {
+    std::string_view name;
+    double one_at_a_time_effect::*field;
+    bool may_be_missing;
+};
+inline constexpr std::array<effect_column, 5> effect_columns = {{
+    {"low_value", &one_at_a_time_effect::low_value, false},
+    {"high_value", &one_at_a_time_effect::high_value, false},
+    {"at_base", &one_at_a_time_effect::at_base, true},
+    {"at_low", &one_at_a_time_effect::at_low, true},
+    {"at_high", &one_at_a_time_effect::at_high, true},
+}};
 
 // Every parameter's effect on every outcome, parameters in design order,
 // outcomes in column order. outcomes holds one entry per point of the
@@ -46,6 +65,22 @@ struct sobol_index {
     double total_order_low = 0;
     double total_order_high = 0;
 };
+
+// An index's values by name, in the order of their columns in every table of
+// them (after the parameter and the outcome); each may be missing.
+struct sobol_index_column {
+    std::string_view name;
+    double sobol_index::*field;
+    bool may_be_missing = true;
+};
+inline constexpr std::array<sobol_index_column, 6> sobol_index_columns = {{
+    {"first_order", &sobol_index::first_order},
+    {"first_order_low", &sobol_index::first_order_low},
+    {"first_order_high", &sobol_index::first_order_high},
+    {"total_order", &sobol_index::total_order},
+    {"total_order_low", &sobol_index::total_order_low},
+    {"total_order_high", &sobol_index::total_order_high},
+}};
 
 inline constexpr int default_resamples = 1000;
 

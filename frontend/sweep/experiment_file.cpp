@@ -10,8 +10,8 @@
 
 #include <toml++/toml.h>
 
-#include "cli/option_checks.hpp"
-#include "cli/parameter_options.hpp"
+#include "sweep/experiment_table.hpp"
+#include "text/closest_name.hpp"
 #include "zemrath/answer_reader.hpp"
 #include "zemrath/seed_list.hpp"
 
@@ -26,8 +26,10 @@ struct location {
     std::string key;
 };
 
+// Line 0 is no line: a table that was made, not read from a file.
 [[noreturn]] void fail(const location& at, const std::string& reason) {
-    throw error(error_code::bad_value, *at.file + ":" + std::to_string(at.line) + ": " + at.key + ": " + reason);
+    const std::string line = at.line > 0 ? ":" + std::to_string(at.line) : "";
+    throw error(error_code::bad_value, *at.file + line + ": " + at.key + ": " + reason, at.key);
 }
 
 location at_node(const std::string& file, const toml::node& node, std::string key) {
@@ -51,7 +53,7 @@ void only_known_keys(const std::string& file, const toml::table& table, const st
         const std::string name(key->str());
         if (std::find(known.begin(), known.end(), name) != known.end()) continue;
         std::string reason = "unknown key";
-        if (const auto closest = cli::closest_name(name, known)) reason += " (did you mean " + *closest + "?)";
+        if (const auto closest = text::closest_name(name, known)) reason += " (did you mean " + *closest + "?)";
         fail({&file, key->source().begin.line, prefix + name}, reason);
     }
 }
@@ -65,7 +67,7 @@ std::vector<std::string> parameter_keys() {
 std::size_t parameter_named(const location& at, std::string_view name) {
     if (const std::size_t i = answer_key_index(name); i < answer_fields.size()) return i;
     std::string reason = "no parameter of that name";
-    if (const auto closest = cli::closest_name(name, parameter_keys())) reason += " (did you mean " + *closest + "?)";
+    if (const auto closest = text::closest_name(name, parameter_keys())) reason += " (did you mean " + *closest + "?)";
     fail(at, reason);
 }
 
@@ -151,18 +153,19 @@ struct reader {
     const std::string& file;
     experiment result;
     partial_answers base;
-    std::uint32_t base_line = 1;  // where a missing answer is reported
+    std::uint32_t first_line = 1;  // 0 for a table that was made, not read
+    std::uint32_t base_line = 1;   // where a missing answer is reported
     std::vector<location> size_keys;  // what gives each varied parameter's number of values
     location samples_key;
 
-    void read_top(const toml::table& root, const std::function<std::string(const std::string&)>& load_answers) {
+    void read_top(const toml::table& root, const answers_loader& load_answers) {
         only_known_keys(file, root, "", {"answers", "seeds", "parameters", "vary", "design"});
         if (const toml::node* node = root.get("answers")) read_answers_file(*node, load_answers);
         result.seeds = all_seeds();
         if (const toml::node* node = root.get("seeds")) read_seeds(*node);
     }
 
-    void read_answers_file(const toml::node& node, const std::function<std::string(const std::string&)>& load) {
+    void read_answers_file(const toml::node& node, const answers_loader& load) {
         const location at = at_node(file, node, "answers");
         const auto path = node.value<std::string>();
         if (!path) fail(at, "must be the name of an answers file");
@@ -287,7 +290,7 @@ struct reader {
         const std::uint64_t points = design_size(d);
         const std::uint64_t most = memory_available() / bytes_per_point;
         if (points <= most) return;
-        location at = samples_key.file != nullptr ? samples_key : location{&file, 1, "design.samples"};
+        location at = samples_key.file != nullptr ? samples_key : location{&file, first_line, "design.samples"};
         if (d.kind == design_kind::grid || d.kind == design_kind::one_at_a_time) {
             std::size_t largest = 0;
             for (std::size_t j = 1; j < d.varied.size(); ++j)
@@ -312,8 +315,7 @@ const toml::table* table_at(const std::string& file, const toml::table& root, co
 
 std::string parameter_key(std::size_t answer) { return std::string(answer_fields[answer].key); }
 
-experiment parse_experiment(std::string_view text, const std::string& name,
-                            const std::function<std::string(const std::string& path)>& load_answers) {
+experiment parse_experiment(std::string_view text, const std::string& name, const answers_loader& load_answers) {
     toml::table root;
     try {
         root = toml::parse(text, name);
@@ -321,12 +323,21 @@ experiment parse_experiment(std::string_view text, const std::string& name,
         throw error(error_code::bad_value, name + ":" + std::to_string(failure.source().begin.line) + ": " +
                                                std::string(failure.description()));
     }
-    reader r{name, {}, {}, 1, {}, {}};
+    return read_experiment_table(root, name, load_answers);
+}
+
+std::string read_answers_beside(const std::filesystem::path& experiment_file, const std::string& answers_path) {
+    return read_input_file((experiment_file.parent_path() / answers_path).string(), answers_file_kind);
+}
+
+experiment read_experiment_table(const toml::table& root, const std::string& name, const answers_loader& load_answers) {
+    const std::uint32_t first_line = root.source().begin.line;
+    reader r{name, {}, {}, first_line, first_line, {}, {}};
     r.read_top(root, load_answers);
     if (const auto* parameters = table_at(name, root, "parameters")) r.read_parameters(*parameters);
     if (const auto* design = table_at(name, root, "design")) r.read_design(*design);
     const auto* vary = table_at(name, root, "vary");
-    if (vary == nullptr || vary->empty()) fail({&name, 1, "vary"}, "no parameter is varied");
+    if (vary == nullptr || vary->empty()) fail({&name, first_line, "vary"}, "no parameter is varied");
     r.read_varied(*vary);
     r.complete_base();
     r.check_size();

@@ -1,5 +1,7 @@
 // The experiment file: a TOML file naming the base answers, the seeds, the
-// parameters to vary and the design.
+// parameters to vary and the design. One reader for every front end that
+// takes experiments (zemrath-sweep, the Python package), so that a file
+// means the same everywhere and is refused with the same words.
 //
 //   answers = "answers.txt"     # the ten answers as typed at the prompts (optional)
 //   seeds = "0-999"             # as --seeds of zemrath-ensemble; all by default
@@ -24,6 +26,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -45,15 +48,23 @@ struct experiment {
     std::string answers_path;         // as the file gives it; empty when there is none
 };
 
+// Gives the bytes of the answers file an experiment names, by its path as
+// written in the experiment.
+using answers_loader = std::function<std::string(const std::string& path)>;
+
 // Reads the experiment from its text. `name` names the file in messages;
-// `load_answers` gives the bytes of the answers file the experiment names
-// (its path as written in the file). Any problem throws
-// error_code::bad_value with "name:line: key: reason"; so does a design of
-// more points than the memory of this machine can keep track of, naming the
-// key that makes it so large (a range's points, a list of values, samples),
-// before any point is made.
-experiment parse_experiment(std::string_view text, const std::string& name,
-                            const std::function<std::string(const std::string& path)>& load_answers);
+// `load_answers` gives the bytes of the answers file the experiment names.
+// Any problem throws error_code::bad_value with "name:line: key: reason"
+// and the key as the error's subject; so does a design of more points than
+// the memory of this machine can keep track of, naming the key that makes it
+// so large (a range's points, a list of values, samples), before any point
+// is made.
+experiment parse_experiment(std::string_view text, const std::string& name, const answers_loader& load_answers);
+
+// The answers file that the experiment file `experiment_file` names as
+// `answers_path`: relative to the experiment file's folder, read as checked
+// input (read_input_file).
+std::string read_answers_beside(const std::filesystem::path& experiment_file, const std::string& answers_path);
 
 // The name of a parameter in the file ("carrying-capacity").
 std::string parameter_key(std::size_t answer);

@@ -1,0 +1,51 @@
+#include "text/sweep_text.hpp"
+
+#include <cstdio>
+
+#include "zemrath/outcomes.hpp"
+#include "zemrath/parameters.hpp"
+#include "zemrath/real_text.hpp"
+#include "zemrath/seed_list.hpp"
+
+namespace zemrath::text {
+
+namespace {
+
+// For people: three significant digits are what an index estimate carries.
+std::string three_digits(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", value);
+    return text;
+}
+
+std::string varied_key(const experiment_design& design, std::size_t parameter) {
+    return std::string(answer_fields[design.varied[parameter].answer].key);
+}
+
+}  // namespace
+
+std::string sweep_summary_text(const experiment_design& design, const std::vector<std::int32_t>& seeds,
+                               std::size_t points, const sweep_analysis& analysis) {
+    std::string varied;
+    for (std::size_t j = 0; j < design.varied.size(); ++j) varied += (j ? ", " : "") + varied_key(design, j);
+    std::string text = "points: " + std::to_string(points) + " (" + std::string(design_kind_name(design.kind)) +
+                       " over " + varied + "), seeds " + format_seed_list(seeds) + "\n";
+    for (std::size_t j : {std::size_t{0}, std::size_t{1}}) {
+        const outcome_column& column = outcome_columns[j];
+        const outcome_extremes& at = analysis.extremes[j];
+        if (!at.any) continue;
+        text += std::string(column.name) + " at the last generation: from " +
+                real_text(analysis.outcomes[at.lowest].*column.field) + " (point " + std::to_string(at.lowest) +
+                ") to " + real_text(analysis.outcomes[at.highest].*column.field) + " (point " +
+                std::to_string(at.highest) + ")\n";
+    }
+    for (const sobol_index& i : analysis.indices)
+        if (i.outcome == 0)
+            text += "extinct_fraction, " + varied_key(design, i.parameter) + ": first-order " +
+                    three_digits(i.first_order) + " [" + three_digits(i.first_order_low) + ", " +
+                    three_digits(i.first_order_high) + "], total-order " + three_digits(i.total_order) + " [" +
+                    three_digits(i.total_order_low) + ", " + three_digits(i.total_order_high) + "]\n";
+    return text;
+}
+
+}  // namespace zemrath::text

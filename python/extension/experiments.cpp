@@ -1,0 +1,145 @@
+#include "experiments.hpp"
+
+#include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+
+#include <string>
+#include <vector>
+
+#include "columns.hpp"
+#include "experiment_mapping.hpp"
+#include "sweep/experiment_file.hpp"
+#include "sweep/experiment_table.hpp"
+#include "text/sweep_text.hpp"
+#include "zemrath/answer_reader.hpp"
+#include "zemrath/design.hpp"
+#include "zemrath/input_file.hpp"
+#include "zemrath/outcomes.hpp"
+#include "zemrath/sweep_analysis.hpp"
+
+namespace zemrath::python {
+
+namespace py = pybind11;
+
+namespace {
+
+sweep::experiment experiment_from_file(const std::string& path) {
+    return sweep::parse_experiment(read_input_file(path, sweep::experiment_file_kind), path,
+                                   [&](const std::string& answers) { return sweep::read_answers_beside(path, answers); });
+}
+
+// A mapping names its answers file relative to the working directory.
+sweep::experiment experiment_from_mapping(const py::handle& mapping) {
+    return sweep::read_experiment_table(experiment_table(mapping), "experiment", [](const std::string& answers) {
+        return read_input_file(answers, answers_file_kind);
+    });
+}
+
+std::vector<std::string> varied_keys(const sweep::experiment& plan) {
+    std::vector<std::string> keys;
+    for (const varied_parameter& parameter : plan.design.varied) keys.emplace_back(answer_fields[parameter.answer].key);
+    return keys;
+}
+
+py::dict design_point_columns(const sweep::experiment& plan) {
+    const std::vector<parameter_set> points = design_points(plan.design);
+    return answer_columns(points);
+}
+
+// The outcomes of every point: a points x outcome_columns array.
+std::vector<point_outcomes> outcomes_from(const py::array_t<double, py::array::c_style | py::array::forcecast>& values) {
+    if (values.ndim() != 2 || static_cast<std::size_t>(values.shape(1)) != outcome_columns.size())
+        throw error(error_code::bad_value, "the outcomes must be a table of " + std::to_string(outcome_columns.size()) +
+                                               " columns, one row per point", "outcomes");
+    std::vector<point_outcomes> outcomes(static_cast<std::size_t>(values.shape(0)));
+    for (std::size_t i = 0; i < outcomes.size(); ++i)
+        for (std::size_t j = 0; j < outcome_columns.size(); ++j)
+            outcomes[i].*outcome_columns[j].field = values.at(static_cast<py::ssize_t>(i), static_cast<py::ssize_t>(j));
+    return outcomes;
+}
+
+// parameter (by key), outcome, then the entries' columns.
+template <typename Entry, typename Columns>
+py::dict entry_columns(const sweep::experiment& plan, const std::vector<Entry>& entries, const Columns& columns) {
+    py::list parameters, outcomes;
+    for (const Entry& entry : entries) {
+        parameters.append(std::string(answer_fields[plan.design.varied[entry.parameter].answer].key));
+        outcomes.append(std::string(outcome_columns[entry.outcome].name));
+    }
+    py::dict table;
+    table["parameter"] = parameters;
+    table["outcome"] = outcomes;
+    for (const auto& column : columns) {
+        py::array_t<double> values = new_column<double>(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) values.mutable_data()[i] = entries[i].*column.field;
+        table[py::str(std::string(column.name))] = values;
+    }
+    return table;
+}
+
+// The sensitivity table (or None) and the lines zemrath-sweep prints.
+py::dict analysis_of(const sweep::experiment& plan,
+                     const py::array_t<double, py::array::c_style | py::array::forcecast>& values) {
+    std::vector<point_outcomes> outcomes = outcomes_from(values);
+    const std::size_t points = outcomes.size();
+    const sweep_analysis analysis = analyse_sweep(plan.design, std::move(outcomes));
+    py::dict result;
+    result["sensitivity"] = py::none();
+    if (plan.design.kind == design_kind::one_at_a_time)
+        result["sensitivity"] = entry_columns(plan, analysis.effects, effect_columns);
+    else if (plan.design.kind == design_kind::sobol)
+        result["sensitivity"] = entry_columns(plan, analysis.indices, sobol_index_columns);
+    result["text"] = text::sweep_summary_text(plan.design, plan.seeds, points, analysis);
+    return result;
+}
+
+// The points of a sample: the base with the named parameters set to each
+// row's values, as a design sets them (whole ones rounded).
+py::dict sample_points(const py::dict& base, const std::vector<std::size_t>& answers,
+                       const py::array_t<double, py::array::c_style | py::array::forcecast>& samples) {
+    if (samples.ndim() != 2 || static_cast<std::size_t>(samples.shape(1)) != answers.size())
+        throw error(error_code::bad_value,
+                    "the samples must be an array of one row per point and one column per name (" +
+                        std::to_string(answers.size()) + ")",
+                    "samples");
+    const parameter_set start = parameters_from(base);
+    std::vector<parameter_set> points(static_cast<std::size_t>(samples.shape(0)), start);
+    for (std::size_t i = 0; i < points.size(); ++i)
+        for (std::size_t j = 0; j < answers.size(); ++j)
+            set_answer_value(points[i], answers[j], samples.at(static_cast<py::ssize_t>(i), static_cast<py::ssize_t>(j)));
+    return answer_columns(points);
+}
+
+}  // namespace
+
+void add_experiments(py::module_& module) {
+    py::class_<sweep::experiment>(module, "Experiment",
+                                  "An experiment as zemrath-sweep reads it: its design and its seeds.")
+        .def_static("from_file", &experiment_from_file, py::arg("path"))
+        .def_static("from_mapping", &experiment_from_mapping, py::arg("mapping"))
+        .def_property_readonly("seeds", [](const sweep::experiment& plan) { return plan.seeds; })
+        .def_property_readonly("kind", [](const sweep::experiment& plan) {
+            return std::string(design_kind_name(plan.design.kind));
+        })
+        .def_property_readonly("varied", &varied_keys)
+        .def_property_readonly("log_scaled",
+                               [](const sweep::experiment& plan) {
+                                   std::vector<bool> log;
+                                   for (const varied_parameter& v : plan.design.varied)
+                                       log.push_back(v.values.empty() && v.scale == value_scale::log);
+                                   return log;
+                               })
+        .def_property_readonly("value_counts",
+                               [](const sweep::experiment& plan) {
+                                   std::vector<std::uint64_t> counts;
+                                   for (const varied_parameter& v : plan.design.varied)
+                                       counts.push_back(parameter_value_count(v));
+                                   return counts;
+                               })
+        .def_property_readonly("base", [](const sweep::experiment& plan) { return parameters_to(plan.design.base); })
+        .def("points", &design_point_columns)
+        .def("analyse", &analysis_of, py::arg("outcomes"));
+    module.def("sample_points", &sample_points, py::arg("base"), py::arg("answers"), py::arg("samples"));
+}
+
+}  // namespace zemrath::python
