@@ -7,6 +7,8 @@
 #include <set>
 
 #include "zemrath/design.hpp"
+#include "zemrath/ensemble_summary.hpp"
+#include "zemrath/outcomes.hpp"
 #include "zemrath/sensitivity.hpp"
 #include "zemrath/sweep_analysis.hpp"
 
@@ -57,6 +59,74 @@ TEST(Design, RangesAreEvenlySpacedWithTheirEnds) {
     EXPECT_EQ(parameter_values(ranged(adult_survival, 0.25, 0.75, 1)), (std::vector<double>{0.25}));
     // Whole numbers for an integer answer, rounded to the nearest.
     EXPECT_EQ(parameter_values(ranged(max_reproduction_age, 1, 4, 5)), (std::vector<double>{1, 2, 3, 3, 4}));
+}
+
+// The doubles within `ulps` of a value.
+bool within_ulps(double a, double b, int ulps) {
+    const double ulp = std::nextafter(std::fabs(b), INFINITY) - std::fabs(b);
+    return std::fabs(a - b) <= ulps * ulp;
+}
+
+TEST(Design, RangePointsAreTheShortestDecimalsNearTheExactPoints) {
+    struct case_t {
+        double from, to;
+        std::int32_t points;
+        value_scale scale;
+        std::vector<double> expected;
+    };
+    const case_t cases[] = {
+        // The arithmetic gives 800.0000000000006 and 0.39999999999999997.
+        {50, 3200, 7, value_scale::log, {50, 100, 200, 400, 800, 1600, 3200}},
+        {100, 3200, 6, value_scale::log, {100, 200, 400, 800, 1600, 3200}},
+        {1e-3, 1e3, 7, value_scale::log, {0.001, 0.01, 0.1, 1, 10, 100, 1000}},
+        {0.3, 0.6, 4, value_scale::linear, {0.3, 0.4, 0.5, 0.6}},
+        {0.1, 0.7, 7, value_scale::linear, {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7}},
+        {1, 2, 11, value_scale::linear, {1, 1.1, 1.2, 1.3, 1.4, 1.5, 1.6, 1.7, 1.8, 1.9, 2}},
+        // Points that are no short decimal stay the nearest doubles.
+        {0, 1, 4, value_scale::linear, {0, 1.0 / 3, 2.0 / 3, 1}},
+    };
+    for (const case_t& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " to " << c.to << " in " << c.points);
+        const std::vector<double> values = parameter_values(ranged(carrying_capacity, c.from, c.to, c.points, c.scale));
+        EXPECT_EQ(values, c.expected);
+    }
+}
+
+TEST(Design, SnappedRangePointsStayInOrderAndNearTheirPlaces) {
+    // Ranges a few ulps wide, and ordinary ones: every point within two ulps
+    // of where the exact arithmetic puts it, the points in order.
+    const double one_ulp_above_1 = std::nextafter(1.0, 2.0);
+    struct case_t {
+        double from, to;
+        std::int32_t points;
+        value_scale scale;
+    };
+    const case_t cases[] = {
+        {1, 1 + 8 * (one_ulp_above_1 - 1), 9, value_scale::linear},
+        {1, 1 + 8 * (one_ulp_above_1 - 1), 9, value_scale::log},
+        {0.1, 0.1000000000000001, 5, value_scale::linear},
+        {1e-300, 1e300, 11, value_scale::log},
+        {-5, 5, 21, value_scale::linear},
+        {0.013, 0.8, 17, value_scale::log},
+        {12.5, 12.5, 4, value_scale::linear},
+    };
+    for (const case_t& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " to " << c.to << " in " << c.points);
+        const std::vector<double> values = parameter_values(ranged(adult_survival, c.from, c.to, c.points, c.scale));
+        ASSERT_EQ(values.size(), static_cast<std::size_t>(c.points));
+        EXPECT_EQ(values.front(), c.from);
+        EXPECT_EQ(values.back(), c.to);
+        for (std::size_t i = 1; i < values.size(); ++i) {
+            const long double u = static_cast<long double>(i) / (c.points - 1);
+            const long double exact = c.scale == value_scale::log
+                                          ? c.from * std::pow(static_cast<long double>(c.to) / c.from, u)
+                                          : c.from + u * (static_cast<long double>(c.to) - c.from);
+            EXPECT_TRUE(within_ulps(values[i], static_cast<double>(exact), 2)) << values[i];
+            if (c.from < c.to) {
+                EXPECT_LT(values[i - 1], values[i]) << i;
+            }
+        }
+    }
 }
 
 TEST(Design, GridVariesTheFirstParameterSlowest) {
@@ -212,6 +282,67 @@ TEST(Sensitivity, SobolIndicesOfAnAdditiveFunction) {
             EXPECT_TRUE(std::isnan(i.first_order) && std::isnan(i.total_order)) << i.outcome;
         }
     }
+}
+
+TEST(Sensitivity, SobolIndicesSayWhyTheyAreUndefined) {
+    const experiment_design design = design_of(
+        design_kind::sobol, {ranged(adult_survival, 0, 1), ranged(8 /* fecundity_rate */, 0, 1)}, 64, 3);
+    const auto points = design_points(design);
+    // Outcome 0 varies at only one point of A: most resamples leave it out
+    // and define no index, and take no part in the interval.
+    std::vector<point_outcomes> outcomes = outcomes_by(points, [](double, double) { return 0.0; });
+    outcomes[5].extinct_fraction = 1;
+    outcomes[5 + 2 * 64].extinct_fraction = 1;
+    for (const sobol_index& i : sobol_indices(design, outcomes, 200)) {
+        SCOPED_TRACE(testing::Message() << "outcome " << i.outcome << ", parameter " << i.parameter);
+        if (i.outcome == 0) {
+            EXPECT_EQ(i.defined, index_definition::defined);
+            EXPECT_TRUE(std::isfinite(i.first_order));
+            EXPECT_TRUE(std::isfinite(i.first_order_low) && std::isfinite(i.first_order_high));
+            EXPECT_LE(i.first_order_low, i.first_order_high);
+            EXPECT_LE(i.total_order_low, i.total_order_high);
+        } else if (i.outcome == 1) {  // 7 at every point
+            EXPECT_EQ(i.defined, index_definition::outcome_constant);
+            EXPECT_TRUE(std::isnan(i.first_order) && std::isnan(i.total_order) && std::isnan(i.first_order_low));
+        } else if (i.outcome == 5) {  // missing at every point
+            EXPECT_EQ(i.defined, index_definition::outcome_missing);
+            EXPECT_TRUE(std::isnan(i.first_order) && std::isnan(i.total_order_high));
+        }
+    }
+    // Missing at one point only is missing all the same.
+    outcomes = outcomes_by(points, [](double x1, double x2) { return x1 + x2; });
+    outcomes[70].extinct_fraction = std::nan("");
+    EXPECT_EQ(sobol_indices(design, outcomes, 10).front().defined, index_definition::outcome_missing);
+}
+
+TEST(Outcomes, AtOneGenerationTheSummaryGivesTheStatisticsOfThatGeneration) {
+    generation_summary g;
+    g.generation = 7;
+    g.extinct_fraction = 0.25;
+    g.wrapped_fraction = 0.5;
+    g.adults = {3.5, 1, 0, 1, 2, 3, 4, 6, 9};
+    const point_outcomes o = outcomes_at(g);
+    EXPECT_EQ(o.extinct_fraction, 0.25);
+    EXPECT_EQ(o.adults_mean, 3.5);
+    EXPECT_EQ(o.adults_p5, 1);
+    EXPECT_EQ(o.adults_p50, 3);
+    EXPECT_EQ(o.adults_p95, 6);
+    // A generation's wrapped share is that generation's, not the run's.
+    EXPECT_TRUE(std::isnan(o.wrapped_fraction));
+    EXPECT_TRUE(std::isnan(o.median_extinction_generation));
+    std::vector<std::string> per_generation;
+    for (std::size_t k = 0; k < outcome_columns.size(); ++k)
+        if (is_generation_statistic(k)) per_generation.emplace_back(outcome_columns[k].name);
+    EXPECT_EQ(per_generation, (std::vector<std::string>{"extinct_fraction", "adults_mean", "adults_p5", "adults_p50",
+                                                        "adults_p95"}));
+    EXPECT_FALSE(is_generation_statistic(outcome_columns.size()));
+
+    // A summary line's values read back into the same generation.
+    const std::vector<double> values = summary_column_values(g);
+    const generation_summary back = summary_from_column_values(7, values);
+    EXPECT_EQ(summary_column_values(back), values);
+    EXPECT_EQ(back.generation, 7);
+    EXPECT_THROW(summary_from_column_values(7, std::span(values).first(values.size() - 1)), error);
 }
 
 TEST(Sensitivity, SobolIndicesSeeInteractions) {

@@ -22,6 +22,7 @@
 #include <nlohmann/json.hpp>
 
 #include "explore/command_line.hpp"
+#include "explore/memory_bound.hpp"
 #include "explore/request_guard.hpp"
 #include "explore/server.hpp"
 #include "explore_progress.hpp"
@@ -407,6 +408,138 @@ TEST(ExploreApi, StoppingEndsTheRunningComputation) {
                                    "application/json");
     ASSERT_TRUE(later);
     EXPECT_EQ(later->status, 503);
+}
+
+nlohmann::json json_of(const httplib::Result& result) { return nlohmann::json::parse(result->body); }
+
+std::string body_with_client(const parameter_list& parameters, const std::string& seeds, const std::string& client) {
+    nlohmann::json body = nlohmann::json::parse(json_body(parameters, seeds));
+    body["client"] = client;
+    return body.dump();
+}
+
+TEST(ExploreApi, FilesOfAResultAreServedByItsIdAsItWasComputed) {
+    running_explorer explorer;
+    httplib::Client client = explorer.client();
+    const parameter_list first = parameters_of(readme_example.answers);
+    parameter_list second = first;
+    second[2].second = "0.6";
+    const auto a = client.Post("/api/ensemble", json_body(first, "0-49"), "application/json");
+    const auto b = client.Post("/api/ensemble", json_body(second, "0-49"), "application/json");
+    ASSERT_TRUE(a && b);
+    const std::uint64_t id_a = json_of(a).at("result"), id_b = json_of(b).at("result");
+    EXPECT_EQ(id_b, id_a + 1);
+    // The same query again is the kept result, not a new one.
+    EXPECT_EQ(json_of(client.Post("/api/ensemble", json_body(first, "0-49"), "application/json")).at("result"), id_a);
+
+    // Each id gives its own files, whichever result came last.
+    for (const auto& [id, parameters] : {std::pair{id_a, first}, std::pair{id_b, second}}) {
+        const ensemble_files expected = run_ensemble_tool(parameters, "0-49");
+        const std::pair<const char*, const std::string*> files[] = {{"/api/summary.csv", &expected.summary},
+                                                                     {"/api/runs.csv", &expected.runs},
+                                                                     {"/api/report.svg", &expected.report},
+                                                                     {"/api/answers.txt", &expected.answers}};
+        for (const auto& [path, bytes] : files) {
+            const auto file = client.Get(std::string(path) + "?result=" + std::to_string(id));
+            ASSERT_TRUE(file) << path;
+            EXPECT_EQ(file->status, 200) << path << ": " << file->body;
+            EXPECT_EQ(file->body, *bytes) << path << " of result " << id;
+        }
+    }
+    struct refusal_case {
+        std::string query;
+        int status;
+        const char* message;
+    };
+    const refusal_case refusals[] = {
+        {"result=999", 410, "result 999 is no longer kept: newer computations took its place"},
+        {"result=x", 400, "result: 'x' is not the id of a result"},
+        {"result=-1", 400, "result: '-1' is not the id of a result"},
+        {"result=" + std::to_string(id_a) + "&seeds=0-9", 400, "result names a computed result: give it alone"},
+    };
+    for (const refusal_case& r : refusals) {
+        SCOPED_TRACE(r.query);
+        const auto refused = client.Get("/api/summary.csv?" + r.query);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->status, r.status);
+        EXPECT_TRUE(error_of(refused).starts_with(r.message)) << error_of(refused);
+        EXPECT_EQ(field_of(refused), "result");
+    }
+}
+
+TEST(ExploreApi, EarlierResultsAreKeptOnlyWhileTheyFitTheMemoryLimitWithTheLast) {
+    parameter_list parameters = parameters_of(readme_example.answers);
+    ensemble_query query = read_query({parameters.begin(), parameters.end()});
+    // Room for two results of this size, not three.
+    running_explorer explorer(memory_needed(query) * 5 / 2);
+    httplib::Client client = explorer.client();
+    std::vector<std::uint64_t> ids;
+    for (const char* survival : {"0.5", "0.55", "0.6"}) {
+        parameters[2].second = survival;
+        const auto answer = client.Post("/api/ensemble", json_body(parameters, "0-999"), "application/json");
+        ASSERT_TRUE(answer);
+        ASSERT_EQ(answer->status, 200) << answer->body;
+        ids.push_back(json_of(answer).at("result"));
+    }
+    EXPECT_EQ(client.Get("/api/answers.txt?result=" + std::to_string(ids[0]))->status, 410);
+    EXPECT_EQ(client.Get("/api/answers.txt?result=" + std::to_string(ids[1]))->status, 200);
+    EXPECT_EQ(client.Get("/api/answers.txt?result=" + std::to_string(ids[2]))->status, 200);
+}
+
+TEST(ExploreApi, AClientTakesBackItsOwnComputationOnly) {
+    running_explorer explorer;
+    httplib::Client client = explorer.client();
+    auto running = std::async(std::launch::async, [&] {
+        return explorer.client().Post("/api/ensemble", body_with_client(long_computation(), "0-999", "tab-1"),
+                                      "application/json");
+    });
+    ASSERT_TRUE(runner::wait_until_running(client));
+    // Another page's cancel leaves it running.
+    const auto other = client.Post("/api/cancel", R"({"client": "tab-2"})", "text/plain;charset=UTF-8");
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->status, 200);
+    EXPECT_EQ(json_of(other).at("cancelled"), false);
+    EXPECT_EQ(json_of(client.Get("/api/progress")).at("running"), true);
+    // Its own, as a closing page sends it, stops it.
+    const auto own = client.Post("/api/cancel", R"({"client": "tab-1"})", "text/plain;charset=UTF-8");
+    ASSERT_TRUE(own);
+    EXPECT_EQ(json_of(own).at("cancelled"), true);
+    const httplib::Result stopped = running.get();
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(stopped->status, 409);
+    EXPECT_EQ(json_of(client.Get("/api/progress")).at("running"), false);
+    // Nothing is running now: nothing to take back.
+    EXPECT_EQ(json_of(client.Post("/api/cancel", R"({"client": "tab-1"})", "application/json")).at("cancelled"), false);
+
+    struct refusal_case {
+        std::string body;
+        const char* message;
+    };
+    const refusal_case refusals[] = {
+        {R"({"client": ""})", "client: a client is named by 1 to 64 letters"},
+        {R"({"client": "a b"})", "client: a client is named by 1 to 64 letters"},
+        {R"({"client": 7})", "\"client\" must be a string"},
+        {R"({"client": "tab-1", "more": 1})", "the body must be {\"client\": \"...\"}"},
+        {"not json", "the body must be {\"client\": \"...\"}"},
+    };
+    for (const refusal_case& r : refusals) {
+        SCOPED_TRACE(r.body);
+        const auto refused = client.Post("/api/cancel", r.body, "application/json");
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->status, 400);
+        EXPECT_TRUE(error_of(refused).starts_with(r.message)) << error_of(refused);
+    }
+    const auto long_name = client.Post("/api/ensemble",
+                                       body_with_client(parameters_of(readme_example.answers), "0", std::string(65, 'a')),
+                                       "application/json");
+    ASSERT_TRUE(long_name);
+    EXPECT_EQ(long_name->status, 400);
+    EXPECT_EQ(field_of(long_name), "client");
+    // Guarded as every call of the API: not from another page.
+    const auto foreign = client.Post("/api/cancel", httplib::Headers{{"Origin", "http://example.invalid"}},
+                                     R"({"client": "tab-1"})", "text/plain");
+    ASSERT_TRUE(foreign);
+    EXPECT_EQ(foreign->status, 403);
 }
 
 // A request written out byte for byte, headers as given after the Host.

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "program_runner.hpp"
+#include "results/svg_plot.hpp"
 #include "sweep/content_hash.hpp"
 
 namespace zemrath::sweep {
@@ -198,6 +199,15 @@ TEST(Sweep, UsageErrors) {
         {{"run", experiment, "--out", "o", "--shards", "1/2"}, "unknown option --shards (did you mean --shard?)"},
         {{"merge"}, "merge needs the output directory"},
         {{}, "give a command"},
+        {{"run", experiment, "--out", "o", "--figure-outcome", "adults_men"},
+         "--figure-outcome: 'adults_men' is not an outcome of outcomes.csv (did you mean adults_mean?)"},
+        {{"run", experiment, "--out", "o", "--figure-outcome", "x"},
+         "--figure-outcome: 'x' is not an outcome of outcomes.csv (one of extinct_fraction, adults_mean,"},
+        {{"run", experiment, "--out", "o", "--figure-generation", "-1"}, "--figure-generation: -1 is not from 0 to"},
+        {{"run", experiment, "--out", "o", "--figure-generation", "5", "--figure-outcome", "wrapped_fraction"},
+         "--figure-generation: wrapped_fraction is known for each point's whole run only"},
+        {{"merge", "o", "--figure-outcome", "median_extinction_generation", "--figure-generation", "1"},
+         "--figure-generation: median_extinction_generation is known for each point's whole run only"},
     };
     for (const auto& [arguments, message] : cases) {
         const auto result = runner::run_program(runner::make_sweep_run(arguments));
@@ -207,6 +217,141 @@ TEST(Sweep, UsageErrors) {
     const auto version = runner::run_program(runner::make_sweep_run({"--version"}));
     EXPECT_EQ(version.exit_status, 0);
     EXPECT_TRUE(version.standard_output.starts_with("zemrath-sweep 0.")) << version.standard_output;
+}
+
+// The text of every <text> element of an SVG document, in order.
+std::vector<std::string> svg_texts(const std::string& svg) {
+    std::vector<std::string> texts;
+    const std::regex text("<text[^>]*>([^<]*)</text>");
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), text); it != std::sregex_iterator(); ++it)
+        texts.push_back((*it)[1]);
+    return texts;
+}
+
+bool has_text(const std::vector<std::string>& texts, const std::string& wanted) {
+    return std::find(texts.begin(), texts.end(), wanted) != texts.end();
+}
+
+TEST(Sweep, OutcomesCarryThePointsVariedParameters) {
+    const auto folder = experiment_folder(grid_experiment);
+    const auto out = runner::make_scratch_directory() / "out";
+    ASSERT_EQ(run_experiment(folder, out).exit_status, 0);
+    const auto outcomes = lines_of(runner::read_file(out / "outcomes.csv"));
+    const auto points = lines_of(runner::read_file(out / "points.csv"));
+    ASSERT_EQ(outcomes.size(), points.size());
+    EXPECT_EQ(outcomes[0],
+              "point,carrying_capacity,adult_survival,extinct_fraction,adults_mean,adults_p5,adults_p50,adults_p95,"
+              "median_extinction_generation,wrapped_fraction");
+    // The columns of points.csv named alike hold the same text.
+    const auto point_header = fields_of(points[0]);
+    for (std::size_t row = 1; row < outcomes.size(); ++row) {
+        const auto fields = fields_of(outcomes[row]);
+        const auto point = fields_of(points[row]);
+        EXPECT_EQ(fields[0], point[0]);
+        for (std::size_t column : {std::size_t{1}, std::size_t{2}}) {
+            const std::string name = fields_of(outcomes[0])[column];
+            const auto at = std::find(point_header.begin(), point_header.end(), name) - point_header.begin();
+            EXPECT_EQ(fields[column], point[static_cast<std::size_t>(at)]) << name;
+        }
+    }
+}
+
+TEST(Sweep, FiguresNameTheParametersWithUnitsTheOutcomeAndTheGeneration) {
+    const auto folder = experiment_folder(grid_experiment);
+    const auto out = runner::make_scratch_directory() / "out";
+    const auto first = run_experiment(folder, out);
+    ASSERT_EQ(first.exit_status, 0);
+    const file_contents plain = final_files(out);
+    const std::vector<std::string> texts = svg_texts(plain.at("sweep.svg"));
+    EXPECT_TRUE(has_text(texts, "Share of streams extinct at generation 12"));
+    EXPECT_TRUE(has_text(texts, "Adult survival probability (per year)"));
+    // The rows' title is broken into lines to fit beside three rows.
+    EXPECT_TRUE(has_text(texts, "Carrying capacity") && has_text(texts, "(individuals)"));
+
+    // Another outcome at another generation: each cell the point's value of
+    // that generation's line in summary.csv, the other files as they were.
+    const auto again = runner::make_scratch_directory() / "again";
+    const auto figured = run_experiment(folder, again, {"--figure-generation", "5"});
+    ASSERT_EQ(figured.exit_status, 0) << figured.standard_error;
+    std::string printed = first.standard_output;
+    printed.replace(printed.find(out.string()), out.string().size(), again.string());
+    EXPECT_EQ(figured.standard_output, printed);
+    file_contents files = final_files(again);
+    const std::vector<std::string> at_5 = svg_texts(files.at("sweep.svg"));
+    EXPECT_TRUE(has_text(at_5, "Share of streams extinct at generation 5"));
+    const auto summary = lines_of(files.at("summary.csv"));
+    const auto columns = fields_of(summary[0]);
+    const auto extinct = static_cast<std::size_t>(std::find(columns.begin(), columns.end(), "extinct_fraction") - columns.begin());
+    std::vector<std::string> cells;
+    for (const std::string& line : summary) {
+        const auto fields = fields_of(line);
+        if (fields[1] == "5") cells.push_back(results::share_label(std::stod(fields[extinct])));
+    }
+    ASSERT_EQ(cells.size(), 12u);
+    auto from = at_5.begin();
+    for (const std::string& cell : cells) {
+        from = std::find(from, at_5.end(), cell);
+        ASSERT_NE(from, at_5.end()) << cell;
+        ++from;
+    }
+    files.erase("sweep.svg");
+    file_contents others = plain;
+    others.erase("sweep.svg");
+    EXPECT_EQ(files, others);
+
+    const auto mean = runner::make_scratch_directory() / "mean";
+    ASSERT_EQ(run_experiment(folder, mean, {"--figure-outcome", "adults_mean"}).exit_status, 0);
+    EXPECT_TRUE(has_text(svg_texts(runner::read_file(mean / "sweep.svg")), "Mean adults over the streams at generation 12"));
+    // merge draws what it is asked to draw, from the kept points.
+    ASSERT_EQ(sweep({"merge", mean.string(), "--figure-outcome", "adults_p50", "--figure-generation", "3"}).exit_status, 0);
+    EXPECT_TRUE(has_text(svg_texts(runner::read_file(mean / "sweep.svg")), "Median adults over the streams at generation 3"));
+
+    // A generation no point runs is refused before anything runs or is written.
+    const auto beyond = runner::make_scratch_directory() / "beyond";
+    const auto refused = run_experiment(folder, beyond, {"--figure-generation", "13"});
+    EXPECT_EQ(refused.exit_status, 2);
+    EXPECT_NE(refused.standard_error.find("--figure-generation 13: no point of the experiment runs that many generations "
+                                          "(the most is 12)"),
+              std::string::npos)
+        << refused.standard_error;
+    EXPECT_FALSE(std::filesystem::exists(beyond));
+}
+
+TEST(Sweep, LogRangesGivePointsAndTicksAsPeopleWriteThem) {
+    const auto folder = experiment_folder(
+        "answers = \"answers.txt\"\nseeds = \"0-9\"\n[parameters]\ngenerations = 4\n"
+        "[vary.carrying-capacity]\nfrom = 50\nto = 3200\npoints = 7\nscale = \"log\"\n");
+    const auto out = runner::make_scratch_directory() / "out";
+    ASSERT_EQ(run_experiment(folder, out).exit_status, 0);
+    std::vector<std::string> capacities;
+    for (const std::string& line : lines_of(runner::read_file(out / "points.csv"))) capacities.push_back(fields_of(line)[4]);
+    EXPECT_EQ(capacities, (std::vector<std::string>{"carrying_capacity", "50", "100", "200", "400", "800", "1600", "3200"}));
+    const std::vector<std::string> texts = svg_texts(runner::read_file(out / "sweep.svg"));
+    for (const char* tick : {"50", "100", "200", "500", "1000", "2000"}) EXPECT_TRUE(has_text(texts, tick)) << tick;
+    EXPECT_TRUE(has_text(texts, "Carrying capacity (individuals), log scale"));
+    EXPECT_TRUE(has_text(texts, "Adults and share of streams extinct at generation 4"));
+    for (const std::string& text : texts) EXPECT_FALSE(std::regex_search(text, std::regex("[0-9]e[+-]"))) << text;
+}
+
+TEST(Sweep, AnIndexOfAnOutcomeThatDoesNotVaryIsSaidToBeSo) {
+    // Large populations over few generations: no stream dies out anywhere.
+    const auto folder = experiment_folder(
+        "answers = \"answers.txt\"\nseeds = \"0-9\"\n[parameters]\ngenerations = 4\nadult-survival = 0.9\n"
+        "carrying-capacity = 4000\n[vary.growth-inhibition]\nfrom = 0.4\nto = 0.6\n[vary.weight-at-one-year]\n"
+        "from = 0.09\nto = 0.11\n[design]\nkind = \"sobol\"\nsamples = 8\n");
+    const auto out = runner::make_scratch_directory() / "out";
+    const auto result = run_experiment(folder, out);
+    ASSERT_EQ(result.exit_status, 0) << result.standard_error;
+    EXPECT_NE(result.standard_output.find("extinct_fraction, growth-inhibition: no index: extinct_fraction does not vary\n"
+                                          "extinct_fraction, weight-at-one-year: no index: extinct_fraction does not vary\n"),
+              std::string::npos)
+        << result.standard_output;
+    EXPECT_EQ(result.standard_output.find("nan"), std::string::npos);
+    for (const std::string& line : lines_of(runner::read_file(out / "sensitivity.csv")))
+        if (line.find(",extinct_fraction,") != std::string::npos) {
+            EXPECT_TRUE(line.ends_with(",,,,,,")) << line;
+        }
+    EXPECT_TRUE(has_text(svg_texts(runner::read_file(out / "sweep.svg")), "no index: the share of streams extinct does not vary"));
 }
 
 // Waits until the work folder keeps at least `count` points.

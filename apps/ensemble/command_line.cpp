@@ -27,6 +27,8 @@ constexpr std::string_view footer =
     "Parameter values use the answer syntax of zemrath's prompts (0.5, 1.5e3, 1.5D3, 2*0.5, ...);\n"
     "an option overrides the same answer in the answers file, and every parameter must be given\n"
     "one way or the other. Each stream's rows are those of ZEMRATH_SEED=<seed> zemrath.\n"
+    "A value outside its meaning (a probability outside 0 to 1, a carrying capacity at or\n"
+    "below 0, negative generations, ...) is used as given, with a warning on standard error.\n"
     "ZEMRATH_KERNEL=scalar, avx2 or avx512 forces the instructions the draws are counted with\n"
     "(the results are the same); by default the fastest this processor runs.\n"
     "\n"

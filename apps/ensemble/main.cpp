@@ -12,6 +12,7 @@
 #include "results/interruption.hpp"
 #include "results/progress.hpp"
 #include "text/ensemble_text.hpp"
+#include "text/parameter_warnings.hpp"
 #include "zemrath/ensemble.hpp"
 #include "zemrath/ensemble_analysis.hpp"
 
@@ -64,7 +65,17 @@ ensemble_runs run_streams(const ensemble::ensemble_request& request, const cli::
     }
 }
 
+// Every value runs as given, as zemrath runs it; one outside its meaning is
+// warned about, once.
+void warn_of_values_outside_meaning(const parameter_set& answers) {
+    for (std::size_t answer : text::answers_outside_meaning(answers))
+        cli::report(program, "warning: " + text::outside_meaning_text(ensemble::parameter_option_name(answer) + " " +
+                                                                          text::warned_value(answers, answer),
+                                                                      answer));
+}
+
 int run(const ensemble::ensemble_request& request, const cli::tool_settings& settings) {
+    warn_of_values_outside_meaning(request.parameters);
     if (!request.identify.empty()) return identify(request);
     // The directory must take the files before the streams are run for them.
     results::prepare_directory(request.out_directory);

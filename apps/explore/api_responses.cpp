@@ -6,7 +6,9 @@
 
 #include "results/csv_tables.hpp"
 #include "zemrath/seed_list.hpp"
+#include "cli/parameter_options.hpp"
 #include "text/ensemble_text.hpp"
+#include "text/parameter_warnings.hpp"
 
 namespace zemrath::explore {
 
@@ -27,6 +29,11 @@ ordered_json outcomes_json(const ensemble_analysis& analysis) {
 // Messages can quote what a request sent, which need not be UTF-8.
 std::string dump(const ordered_json& document) {
     return document.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+}
+
+std::string warning_text(const parameter_set& answers, std::size_t answer) {
+    return text::outside_meaning_text(cli::parameter_option_name(answer) + " " + text::warned_value(answers, answer),
+                                      answer);
 }
 
 }  // namespace
@@ -53,7 +60,19 @@ std::string ensemble_json(const computed_ensemble& result) {
     document["streams"] = analysis.seeds.size();
     document["seeds"] = format_seed_list(analysis.seeds);
     document["seconds"] = result.seconds;
+    document["result"] = result.id;
+    ordered_json warnings = ordered_json::array();
+    for (std::size_t answer : text::answers_outside_meaning(result.answers.values))
+        warnings.push_back({{"field", std::string(answer_fields[answer].key)},
+                            {"message", warning_text(result.answers.values, answer)}});
+    document["warnings"] = std::move(warnings);
     return dump(document);
+}
+
+std::vector<std::string> parameter_warnings(const parameter_set& answers) {
+    std::vector<std::string> warnings;
+    for (std::size_t answer : text::answers_outside_meaning(answers)) warnings.push_back(warning_text(answers, answer));
+    return warnings;
 }
 
 std::string progress_json(const computation_progress& progress) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <optional>
 
@@ -17,6 +18,7 @@ namespace zemrath::explore {
 namespace {
 
 constexpr std::string_view seeds_field = "seeds";
+constexpr std::string_view client_field = "client";
 
 [[noreturn]] void refuse(std::string message, std::string_view field = {}) {
     throw refusal{400, std::move(message), std::string(field)};
@@ -43,10 +45,12 @@ std::string value_text(const std::string& name, const nlohmann::json& value) {
     refuse("--" + name + ": the value must be a string or a number, not " + std::string(value.type_name()), name);
 }
 
-// The parameters in prompt order and the seeds, each given at most once.
+// The parameters in prompt order, the seeds and the client, each given at
+// most once.
 struct named_texts {
     std::array<std::optional<std::string>, answer_fields.size()> parameters;
     std::optional<std::string> seeds;
+    std::optional<std::string> client;
 };
 
 named_texts sort_fields(const query_fields& fields) {
@@ -54,12 +58,30 @@ named_texts sort_fields(const query_fields& fields) {
     for (const auto& [name, text] : fields) {
         std::optional<std::string>* slot = nullptr;
         if (name == seeds_field) slot = &sorted.seeds;
+        if (name == client_field) slot = &sorted.client;
         if (const std::size_t i = answer_key_index(name); i < answer_fields.size()) slot = &sorted.parameters[i];
         if (slot == nullptr) refuse(cli::unknown_option_message("--" + name, known_options()), name);
         if (*slot) refuse("--" + name + " is given twice", name);
         *slot = text;
     }
     return sorted;
+}
+
+std::string checked_client(const std::string& client) {
+    const bool name = !client.empty() && client.size() <= max_client_length &&
+                      std::all_of(client.begin(), client.end(), [](unsigned char c) {
+                          return std::isalnum(c) || c == '-' || c == '_';
+                      });
+    if (!name)
+        refuse("client: a client is named by 1 to " + std::to_string(max_client_length) +
+                   " letters, digits, '-' and '_'",
+               client_field);
+    return client;
+}
+
+std::string client_text(const nlohmann::json& value) {
+    if (!value.is_string()) refuse("\"client\" must be a string", client_field);
+    return checked_client(value.get<std::string>());
 }
 
 void check_rows(const ensemble_query& query) {
@@ -81,11 +103,13 @@ query_fields fields_from_json(std::string_view body) {
     for (const auto& [key, value] : document.items()) {
         if (key == seeds_field) {
             fields.emplace_back(key, value_text(key, value));
+        } else if (key == client_field) {
+            fields.emplace_back(key, client_text(value));
         } else if (key == "parameters") {
             if (!value.is_object()) refuse("\"parameters\" must be an object of the ten parameters");
             for (const auto& [name, parameter] : value.items()) fields.emplace_back(name, value_text(name, parameter));
         } else {
-            refuse("unknown field \"" + key + "\" (the body holds \"parameters\" and \"seeds\")");
+            refuse("unknown field \"" + key + "\" (the body holds \"parameters\", \"seeds\" and \"client\")");
         }
     }
     return fields;
@@ -109,8 +133,16 @@ ensemble_query read_query(const query_fields& fields) {
         if (!seeds) refuse("--seeds: " + reason, seeds_field);
         query.seeds = std::move(*seeds);
     }
+    if (texts.client) query.client = checked_client(*texts.client);
     check_rows(query);
     return query;
+}
+
+std::string client_from_json(std::string_view body) {
+    const nlohmann::json document = nlohmann::json::parse(body, nullptr, false);
+    if (document.is_discarded() || !document.is_object() || document.size() != 1 || !document.contains(client_field))
+        refuse("the body must be {\"client\": \"...\"}");
+    return client_text(document.at(client_field));
 }
 
 std::string query_key(const ensemble_query& query) {

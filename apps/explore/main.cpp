@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "cli/tool_shell.hpp"
+#include "explore/api_responses.hpp"
 #include "explore/command_line.hpp"
 #include "explore/server.hpp"
 #include "zemrath/count_kernel.hpp"
@@ -89,6 +90,7 @@ int serve(const explore_request& request, const zemrath::cli::tool_settings& set
     if (!is_loopback(request.host))
         say(stderr, "warning: listening on " + request.host +
                         ", not only on this machine: whoever reaches that address can use the explorer");
+    for (const std::string& warning : parameter_warnings(request.start.values)) say(stderr, "warning: " + warning);
     say(stdout, "open " + page_url(server->address) + " in a browser (Ctrl-C stops the server)");
 
     std::atomic<bool> serving_ended{false};

@@ -55,7 +55,8 @@ std::size_t available_memory();
 std::size_t default_memory_limit();
 
 // The most --max-memory may be: half the memory the explorer may have, since
-// the last result is kept while the next computation runs, and the
+// the results kept (the last, and earlier ones while they fit within the
+// limit with it) stay while the next computation runs, and the
 // explorer's threads and tables need their share.
 std::size_t highest_memory_limit();
 

@@ -111,7 +111,7 @@ std::optional<refusal> check_origin(const request_facts& request) {
     return std::nullopt;
 }
 
-// The framing of the body of POST /api/ensemble: whole with a length the
+// The framing of a body the explorer reads: whole with a length the
 // limit allows, or chunked (and then held to the limit as it is read).
 std::optional<refusal> check_body_framing(const request_facts& request) {
     if (request.transfer_encoding && request.content_length)
@@ -128,7 +128,7 @@ std::optional<refusal> check_body_framing(const request_facts& request) {
 }
 
 std::optional<refusal> check_body(const request_facts& request) {
-    const bool body_route = request.method == body_method && request.path == body_path;
+    const bool body_route = request.method == body_method && (request.path == body_path || request.path == cancel_path);
     if (body_route) return check_body_framing(request);
     if (method_reads_body(request.method)) return refusal{404, "no such page: " + page_of(request)};
     if (declares_body(request)) return refusal{400, page_of(request) + " takes no body"};

@@ -14,11 +14,12 @@
 // the router would not serve as written (a doubled slash, a "." or ".."
 // segment) names no page.
 //
-// Only POST /api/ensemble reads a body, of at most max_body_length bytes
-// after any Content-Encoding is undone. Every other request that declares
-// one is refused without reading it, and so is a body whose length cannot
-// be trusted: the connection then ends after the answer, since the unread
-// body would otherwise be taken for the next request.
+// Only POST /api/ensemble and POST /api/cancel read a body, of at most
+// max_body_length bytes after any Content-Encoding is undone. Every other
+// request that declares one is refused without reading it, and so is a
+// body whose length cannot be trusted: the connection then ends after the
+// answer, since the unread body would otherwise be taken for the next
+// request.
 #pragma once
 
 #include <cstddef>
@@ -33,9 +34,10 @@ namespace zemrath::explore {
 inline constexpr std::size_t max_query_length = 4096;     // bytes after the '?'
 inline constexpr std::size_t max_body_length = 64 * 1024;
 
-// The one route that reads a body.
+// The routes that read a body.
 inline constexpr std::string_view body_method = "POST";
 inline constexpr std::string_view body_path = "/api/ensemble";
+inline constexpr std::string_view cancel_path = "/api/cancel";
 
 // What the guard looks at; a header the request lacks is nullopt.
 struct request_facts {
@@ -65,7 +67,7 @@ refusal body_too_large();
 // Nothing when the request may go on; otherwise why not: 400 for a missing
 // or malformed Host header, 403 for a foreign Host or a cross-origin API
 // call, 414 for a long query, 404 for a path not in plain form or a method
-// that would send a body anywhere but POST /api/ensemble, 400 for a body on
+// that would send a body anywhere but the routes that read one, 400 for a body on
 // any other request or one whose framing is not plain (a Transfer-Encoding
 // other than chunked, a Content-Length that is not a number, both at once, a
 // multipart form), 413 for a Content-Length over max_body_length.

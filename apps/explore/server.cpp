@@ -1,5 +1,6 @@
 #include "explore/server.hpp"
 
+#include <charconv>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -87,6 +88,27 @@ query_fields fields_of(const httplib::Params& arguments) {
     return query_fields(arguments.begin(), arguments.end());
 }
 
+constexpr const char* result_field = "result";
+
+// The result a file is asked for: the kept one that ?result=ID names, as
+// it was computed, or that of the parameters and seeds of the query.
+std::shared_ptr<const computed_ensemble> result_asked_for(computation_state& computations,
+                                                          const httplib::Request& request) {
+    if (!request.has_param(result_field)) return compute(computations, read_query(fields_of(request.params)));
+    if (request.params.size() != 1)
+        throw refusal{400, "result names a computed result: give it alone, without parameters or seeds", result_field};
+    const std::string text = request.get_param_value(result_field);
+    std::uint64_t id = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), id);
+    if (text.empty() || failure != std::errc{} || end != text.data() + text.size())
+        throw refusal{400, "result: '" + text + "' is not the id of a result", result_field};
+    if (auto kept = kept_result(computations, id)) return kept;
+    throw refusal{410,
+                  "result " + text + " is no longer kept: newer computations took its place; ask for it again by its "
+                  "parameters",
+                  result_field};
+}
+
 void attach_file(httplib::Response& response, const char* name) {
     response.set_header("Content-Disposition", std::string("attachment; filename=\"") + name + "\"");
 }
@@ -106,7 +128,7 @@ void answer_with(httplib::Response& response, Body&& body) {
     }
 }
 
-// The body of POST /api/ensemble, taken as it arrives and held to
+// The body of POST /api/ensemble or /api/cancel, taken as it arrives and held to
 // max_body_length after any Content-Encoding is undone: a chunked or
 // compressed body is refused as soon as it grows past the limit, never held
 // whole first. A request that declares no body has none (the library would
@@ -230,9 +252,17 @@ void install_api(explorer& server) {
             send_text(response, ensemble_json(*compute(server.computations, query)), json_type);
         });
     });
+    http.Post(std::string(cancel_path), [&server](const httplib::Request& request, httplib::Response& response,
+                                                  const httplib::ContentReader& read) {
+        answer_with(response, [&] {
+            const std::string client = client_from_json(read_body(server, request, response, read));
+            const bool cancelled = cancel_client(server.computations, client);
+            response.set_content(cancelled ? R"({"cancelled": true})" : R"({"cancelled": false})", json_type);
+        });
+    });
     http.Get(R"(/api/summary\.csv)", [&computations](const httplib::Request& request, httplib::Response& response) {
         answer_with(response, [&] {
-            const auto result = compute(computations, read_query(fields_of(request.params)));
+            const auto result = result_asked_for(computations, request);
             std::string text;
             results::write_summary_csv(result->analysis.summary, [&text](std::string_view piece) { text += piece; });
             attach_file(response, "summary.csv");
@@ -241,23 +271,24 @@ void install_api(explorer& server) {
     });
     http.Get(R"(/api/runs\.csv)", [&computations](const httplib::Request& request, httplib::Response& response) {
         answer_with(response, [&] {
-            const auto result = compute(computations, read_query(fields_of(request.params)));
+            const auto result = result_asked_for(computations, request);
             attach_file(response, "runs.csv");
             send_runs_csv(response, result);
         });
     });
     http.Get(R"(/api/report\.svg)", [&computations](const httplib::Request& request, httplib::Response& response) {
         answer_with(response, [&] {
-            const auto result = compute(computations, read_query(fields_of(request.params)));
+            const auto result = result_asked_for(computations, request);
             attach_file(response, "report.svg");
             send_text(response, results::report_svg(result->runs, result->analysis, result->answers.values),
                       "image/svg+xml");
         });
     });
-    http.Get(R"(/api/answers\.txt)", [](const httplib::Request& request, httplib::Response& response) {
+    http.Get(R"(/api/answers\.txt)", [&computations](const httplib::Request& request, httplib::Response& response) {
         answer_with(response, [&] {
             results::provenance run;
-            run.answers = read_query(fields_of(request.params)).answers.texts;
+            run.answers = request.has_param(result_field) ? result_asked_for(computations, request)->answers.texts
+                                                          : read_query(fields_of(request.params)).answers.texts;
             attach_file(response, "answers.txt");
             response.set_content(results::answers_file_text(run), "text/plain; charset=utf-8");
         });

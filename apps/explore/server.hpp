@@ -7,7 +7,10 @@
 //   GET  /api/progress       the streams done of the running computation
 //   GET  /api/summary.csv, /api/runs.csv, /api/report.svg, /api/answers.txt
 //                            with the parameters and seeds as query arguments:
-//                            the files zemrath-ensemble writes for them
+//                            the files zemrath-ensemble writes for them; or
+//                            with ?result=ID alone: those of a kept result
+//   POST /api/cancel         {"client": "..."}: stops that client's computation
+//                            (a page that closes sends it)
 //
 // Every answer to a request that is refused is {"error": "..."} with a 4xx
 // or 5xx status.

@@ -2,9 +2,14 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "cli/option_checks.hpp"
 #include "cli/parse_arguments.hpp"
 #include "cli/tool_shell.hpp"
+#include "text/closest_name.hpp"
+#include "zemrath/outcomes.hpp"
 
 namespace zemrath::sweep {
 
@@ -20,7 +25,12 @@ constexpr std::string_view footer =
     "the missing points; SIGINT and SIGTERM stop after the current point (status 130, 143).\n"
     "Shards (--shard K/N, every N-th point from K) may run at once on machines sharing DIR;\n"
     "'zemrath-sweep merge DIR' then writes the files from the kept points, or ends with\n"
-    "status 1 when points are missing.";
+    "status 1 when points are missing. A value outside its meaning is used as given, with a\n"
+    "warning on standard error.\n"
+    "sweep.svg shows the share of streams extinct at each point's last generation;\n"
+    "--figure-outcome NAME draws another column of outcomes.csv, --figure-generation G the\n"
+    "outcomes at generation G (from the points' lines of summary.csv: the share extinct and\n"
+    "the adults' statistics). The other files stay as they are.";
 
 command_line_outcome usage_error(const std::string& message) {
     return cli::usage_error<sweep_request>(program_name, message);
@@ -40,6 +50,58 @@ bool parse_shard(const std::string& text, sweep_request& request, std::string& r
     request.shard = *k;
     request.shards = *n;
     return true;
+}
+
+// The options that choose what sweep.svg shows, on a command.
+struct figure_options {
+    std::string outcome;
+    const CLI::Option* outcome_option = nullptr;
+    std::string generation;
+    const CLI::Option* generation_option = nullptr;
+};
+
+void add_figure_options(CLI::App& command, figure_options& options) {
+    options.outcome_option =
+        command.add_option("--figure-outcome", options.outcome, "The outcome sweep.svg shows (default: extinct_fraction)")
+            ->type_name("NAME");
+    options.generation_option =
+        command.add_option("--figure-generation", options.generation,
+                           "The generation sweep.svg shows (default: the last of each point)")
+            ->type_name("G");
+}
+
+std::vector<std::string> outcome_names() {
+    std::vector<std::string> names;
+    for (const outcome_column& column : outcome_columns) names.emplace_back(column.name);
+    return names;
+}
+
+void read_figure_options(cli::command_arguments& line, const figure_options& options, figure_choice& choice) {
+    if (options.outcome_option->count() > 0) {
+        const std::vector<std::string> names = outcome_names();
+        const auto found = std::find(names.begin(), names.end(), options.outcome);
+        if (found == names.end()) {
+            std::string message = "--figure-outcome: '" + options.outcome + "' is not an outcome of outcomes.csv (";
+            if (const auto closest = text::closest_name(options.outcome, names))
+                message += "did you mean " + *closest + "?";
+            else
+                for (std::size_t i = 0; i < names.size(); ++i) message += (i ? ", " : "one of ") + names[i];
+            cli::note_option_problem(line, "--figure-outcome", message + ")");
+        } else {
+            choice.outcome = static_cast<std::size_t>(found - names.begin());
+        }
+    }
+    if (options.generation_option->count() > 0) {
+        std::string reason;
+        if (const auto generation = cli::whole_number_in_range(options.generation, 0, INT32_MAX, reason))
+            choice.generation = *generation;
+        else
+            cli::note_option_problem(line, "--figure-generation", "--figure-generation: " + reason);
+    }
+    if (choice.generation && !is_generation_statistic(choice.outcome))
+        cli::note_option_problem(line, "--figure-generation",
+                                 "--figure-generation: " + std::string(outcome_columns[choice.outcome].name) +
+                                     " is known for each point's whole run only, not at one generation");
 }
 
 }  // namespace
@@ -63,12 +125,16 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
         run->add_option("--shard", shard_text, "Run only shard K of N: points K, K + N, K + 2N, ...")->type_name("K/N");
     run->add_flag("--restart", request.restart, "Discard the points that DIR keeps from another experiment");
     run->add_flag("--quiet", request.quiet, "Show no progress on standard error");
+    figure_options run_figure;
+    add_figure_options(*run, run_figure);
 
     CLI::App* merge = app.add_subcommand("merge", "Write the files of DIR from the points its shards kept");
     merge->allow_extras();
     std::string merge_directory;
     merge->add_option("directory", merge_directory, "The output directory of the shards")->type_name("DIR");
     merge->add_flag("--quiet", request.quiet, "Show no progress on standard error");
+    figure_options merge_figure;
+    add_figure_options(*merge, merge_figure);
 
     if (auto stop = cli::parse_arguments<sweep_request>(app, argc, argv, program_name)) return *stop;
 
@@ -77,6 +143,7 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
         const std::vector<std::string> extras = merge->remaining();
         if (!extras.empty()) return usage_error(cli::unknown_option_message(extras.front(), cli::option_names(*merge)));
         const cli::tool_settings settings = cli::read_tool_settings(line, nullptr, {});
+        read_figure_options(line, merge_figure, request.figure);
         if (merge_directory.empty()) cli::note_missing(line, "directory", "merge needs the output directory of the shards");
         request.command = sweep_request::merge;
         request.out_directory = merge_directory;
@@ -88,6 +155,7 @@ command_line_outcome parse_command_line(int argc, const char* const* argv) {
     std::string reason;
     if (shard_option->count() > 0 && !parse_shard(shard_text, request, reason))
         cli::note_option_problem(line, "--shard", "--shard: " + reason);
+    read_figure_options(line, run_figure, request.figure);
     if (experiment_file.empty()) cli::note_missing(line, "experiment", "run needs an experiment file");
     if (out_option->count() == 0)
         cli::note_missing(line, "--out", "--out is required (the directory for the results)");

@@ -1,12 +1,14 @@
 // The command line of zemrath-sweep:
 //   zemrath-sweep run EXPERIMENT.toml --out DIR [--threads N] [--shard K/N] [--restart] [--quiet]
-//   zemrath-sweep merge DIR [--quiet]
+//                     [--figure-outcome NAME] [--figure-generation G]
+//   zemrath-sweep merge DIR [--quiet] [--figure-outcome NAME] [--figure-generation G]
 #pragma once
 
 #include <filesystem>
 #include <string>
 
 #include "cli/parsed_command_line.hpp"
+#include "sweep/sweep_svg.hpp"
 
 namespace zemrath::sweep {
 
@@ -18,6 +20,7 @@ struct sweep_request {
     int shards = 1;
     bool restart = false;
     bool quiet = false;
+    figure_choice figure;  // what sweep.svg shows
 };
 
 using command_line_outcome = cli::parsed_command_line<sweep_request>;

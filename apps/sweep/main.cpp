@@ -1,5 +1,6 @@
 // zemrath-sweep: parameter sweeps and sensitivity analysis over every
 // random stream, resumable and able to run in shards.
+#include <algorithm>
 #include <optional>
 
 #include "cli/tool_shell.hpp"
@@ -11,6 +12,8 @@
 #include "sweep/point_store.hpp"
 #include "sweep/sweep_files.hpp"
 #include "sweep/sweep_run.hpp"
+#include "sweep/sweep_svg.hpp"
+#include "text/parameter_warnings.hpp"
 #include "zemrath/answer_reader.hpp"
 #include "zemrath/design.hpp"
 #include "zemrath/seed_list.hpp"
@@ -59,10 +62,52 @@ loaded_experiment load(const std::string& text, const std::string& name,
     return loaded;
 }
 
-int finish(const loaded_experiment& loaded, const point_store& store, const std::filesystem::path& directory) {
+// A generation for the figure that no point runs is refused before any
+// point is run.
+void check_figure_generation(const loaded_experiment& loaded, const figure_choice& figure) {
+    if (!figure.generation) return;
+    std::int32_t most = 0;
+    for (const parameter_set& point : loaded.points) most = std::max(most, point.generations);
+    if (*figure.generation > most)
+        throw error(error_code::bad_value, "--figure-generation " + std::to_string(*figure.generation) +
+                                               ": no point of the experiment runs that many generations (the most is " +
+                                               std::to_string(most) + ")");
+}
+
+// Once per parameter that has a value outside its meaning at some point:
+// a varied one with the first such point and how many more there are.
+void warn_of_values_outside_meaning(const loaded_experiment& loaded) {
+    const std::vector<parameter_set>& points = loaded.points;
+    const std::vector<varied_parameter>& varied = loaded.plan.design.varied;
+    for (std::size_t answer = 0; answer < answer_fields.size(); ++answer) {
+        std::vector<std::size_t> outside;
+        for (std::size_t p = 0; p < points.size(); ++p)
+            if (!is_sensible(answer_fields[answer], answer_value(points[p], answer))) outside.push_back(p);
+        if (outside.empty()) continue;
+        std::string subject = parameter_key(answer) + " " + text::warned_value(points[outside.front()], answer);
+        if (std::any_of(varied.begin(), varied.end(), [&](const varied_parameter& v) { return v.answer == answer; })) {
+            subject += " at point " + std::to_string(outside.front());
+            if (outside.size() > 1) subject += " (and at " + std::to_string(outside.size() - 1) + " more)";
+        }
+        tell("warning: " + text::outside_meaning_text(subject, answer));
+    }
+}
+
+// The figure the options ask for: the outcomes at the generation chosen,
+// analysed as the files' outcomes are.
+std::string figure_of(const loaded_experiment& loaded, const point_store& store, const sweep_analysis& analysis,
+                      const figure_choice& figure) {
+    if (!figure.generation) return sweep_svg(loaded.plan, loaded.points, analysis, figure);
+    const sweep_analysis at_generation =
+        analyse_sweep(loaded.plan.design, kept_outcomes_at(store, loaded.points.size(), *figure.generation));
+    return sweep_svg(loaded.plan, loaded.points, at_generation, figure);
+}
+
+int finish(const loaded_experiment& loaded, const point_store& store, const std::filesystem::path& directory,
+           const figure_choice& figure) {
     check_folder_still_open(store);
     const sweep_analysis analysis = analyse_sweep(loaded.plan.design, kept_outcomes(store, loaded.points.size()));
-    write_sweep_files(directory, loaded.plan, loaded.points, store, analysis);
+    write_sweep_files(directory, loaded.plan, loaded.points, store, analysis, figure_of(loaded, store, analysis, figure));
     if (const std::optional<std::string> reason =
             cli::write_standard_output(sweep_text_summary(loaded.plan, loaded.points, analysis, directory)))
         return fail("the files are in place, but the summary could not be written to standard output: " + *reason);
@@ -91,6 +136,8 @@ int run(const sweep_request& request, const cli::tool_settings& tool) {
     const loaded_experiment loaded =
         load(read_input_file(file.string(), experiment_file_kind), file.string(),
              [&](const std::string& path) { return read_answers_beside(file, path); });
+    check_figure_generation(loaded, request.figure);
+    warn_of_values_outside_meaning(loaded);
     results::prepare_directory(request.out_directory);
     const point_store store = open_point_store(request.out_directory, loaded.identity, request.restart,
                                                "; give --restart to discard them, or another --out", tell);
@@ -126,7 +173,7 @@ int run(const sweep_request& request, const cli::tool_settings& tool) {
         return cli::exit_done;
     }
     results::hold_second_interruption();
-    return finish(loaded, store, request.out_directory);
+    return finish(loaded, store, request.out_directory, request.figure);
 }
 
 int merge(const sweep_request& request) {
@@ -135,6 +182,7 @@ int merge(const sweep_request& request) {
     const loaded_experiment loaded =
         load(read_kept_file(folder, experiment_copy_name, experiment_file_kind), name,
              [&](const std::string&) { return read_kept_file(folder, answers_copy_name, answers_file_kind); });
+    check_figure_generation(loaded, request.figure);
     results::prepare_directory(request.out_directory);
     const point_store store =
         open_point_store(request.out_directory, loaded.identity, false,
@@ -149,7 +197,7 @@ int merge(const sweep_request& request) {
                     "): run their shards " + (damaged > 0 ? "again" : "first") + ", then merge");
     }
     results::hold_second_interruption();
-    return finish(loaded, store, request.out_directory);
+    return finish(loaded, store, request.out_directory, request.figure);
 }
 
 int run_request(const sweep_request& request, const cli::tool_settings& settings) {

@@ -155,4 +155,26 @@ point_outcomes outcomes_in_record(std::string_view record) {
 
 std::string_view summary_lines_in_record(std::string_view record) { return record.substr(record.find('\n') + 1); }
 
+std::optional<generation_summary> summary_in_record(std::string_view record, std::int32_t generation) {
+    const std::string_view lines = summary_lines_in_record(record);
+    const std::size_t columns = summary_column_names().size();
+    for (std::size_t start = 0; start < lines.size();) {
+        const std::size_t end = std::min(lines.find('\n', start), lines.size());
+        const std::string_view line = lines.substr(start, end - start);
+        start = end + 1;
+        std::int32_t at = 0;
+        const std::size_t comma = line.find(',');
+        const std::string_view first = line.substr(0, comma);
+        if (std::from_chars(first.data(), first.data() + first.size(), at).ptr != first.end() || at != generation)
+            continue;
+        std::vector<double> values(columns);
+        const bool read = read_fields(line.substr(comma + 1), columns, [&](std::size_t i, std::string_view text) {
+            return read_real(text, values[i]);
+        });
+        if (!read) throw error(error_code::bad_value, "a kept summary line does not read as one");
+        return summary_from_column_values(generation, values);
+    }
+    return std::nullopt;
+}
+
 }  // namespace zemrath::sweep

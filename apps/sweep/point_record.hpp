@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -56,6 +57,10 @@ std::size_t largest_point_record(std::int32_t generations);
 // of summary.csv.
 point_outcomes outcomes_in_record(std::string_view record);
 std::string_view summary_lines_in_record(std::string_view record);
+
+// On the content of a record: the summary of one generation, as its line
+// gives it; none when the point did not run that many generations.
+std::optional<generation_summary> summary_in_record(std::string_view record, std::int32_t generation);
 
 // An outcome as the files write it: the shortest text that reads back to
 // the same double, and nothing for one that is missing (not a number).

@@ -1,5 +1,9 @@
 #include "sweep/sweep_files.hpp"
 
+#include <cmath>
+#include <limits>
+#include <optional>
+
 #include "results/csv_tables.hpp"
 #include "results/file_set.hpp"
 #include "sweep/point_record.hpp"
@@ -29,11 +33,23 @@ std::string outcome_columns_header() {
     return header;
 }
 
-void write_outcomes(results::file_set& set, std::span<const point_outcomes> outcomes) {
+// point, the varied parameters as points.csv names and writes them, then
+// the outcomes: each line says which point it is without a join.
+void write_outcomes(results::file_set& set, const experiment& plan, std::span<const parameter_set> points,
+                    std::span<const point_outcomes> outcomes) {
     results::staged_file& file = results::add_file(set, "outcomes.csv");
-    results::write_to(set, file, "point" + outcome_columns_header() + '\n');
+    std::string header = "point";
+    for (const varied_parameter& parameter : plan.design.varied) {
+        header += ',';
+        header += answer_fields[parameter.answer].name;
+    }
+    results::write_to(set, file, header + outcome_columns_header() + '\n');
     for (std::size_t point = 0; point < outcomes.size(); ++point) {
         std::string line = std::to_string(point);
+        for (const varied_parameter& parameter : plan.design.varied) {
+            line += ',';
+            line += answer_text(points[point], parameter.answer);
+        }
         for (const outcome_column& column : outcome_columns) {
             line += ',';
             line += outcome_text(outcomes[point].*column.field);
@@ -96,6 +112,12 @@ void write_sensitivity(results::file_set& set, const experiment& plan, const swe
         write_entries(set, file, plan, analysis.indices, sobol_index_columns);
 }
 
+// A generation of which every statistic is missing.
+generation_summary missing_generation() {
+    const std::vector<double> missing(summary_column_names().size(), std::numeric_limits<double>::quiet_NaN());
+    return summary_from_column_values(0, missing);
+}
+
 }  // namespace
 
 std::string points_csv(std::span<const parameter_set> points) {
@@ -122,16 +144,25 @@ std::vector<point_outcomes> kept_outcomes(const point_store& store, std::size_t 
     return outcomes;
 }
 
+std::vector<point_outcomes> kept_outcomes_at(const point_store& store, std::size_t points, std::int32_t generation) {
+    std::vector<point_outcomes> outcomes;
+    for (std::size_t point = 0; point < points; ++point) {
+        const std::optional<generation_summary> summary = summary_in_record(point_record(store, point), generation);
+        outcomes.push_back(summary ? outcomes_at(*summary) : outcomes_at(missing_generation()));
+    }
+    return outcomes;
+}
+
 void write_sweep_files(const std::filesystem::path& directory, const experiment& plan,
                        std::span<const parameter_set> points, const point_store& store,
-                       const sweep_analysis& analysis) {
+                       const sweep_analysis& analysis, const std::string& figure) {
     const bool sensitivity = has_sensitivity(plan.design.kind);
     results::file_set set(directory);
     results::write_to(set, results::add_file(set, "points.csv"), points_csv(points));
     write_summary(set, store, points.size());
-    write_outcomes(set, analysis.outcomes);
+    write_outcomes(set, plan, points, analysis.outcomes);
     if (sensitivity) write_sensitivity(set, plan, analysis);
-    results::write_to(set, results::add_file(set, "sweep.svg"), sweep_svg(plan, points, analysis));
+    results::write_to(set, results::add_file(set, "sweep.svg"), figure);
     results::commit(set, sensitivity ? std::vector<std::string>{} : std::vector<std::string>{sensitivity_file_name});
 }
 

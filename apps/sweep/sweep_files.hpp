@@ -27,13 +27,18 @@ namespace zemrath::sweep {
 std::string points_csv(std::span<const parameter_set> points);
 
 // Writes the set into directory: the summary lines from the store, which
-// must keep every point, everything else from the analysis of the points.
+// must keep every point, the figure as given, everything else from the
+// analysis of the points.
 void write_sweep_files(const std::filesystem::path& directory, const experiment& plan,
                        std::span<const parameter_set> points, const point_store& store,
-                       const sweep_analysis& analysis);
+                       const sweep_analysis& analysis, const std::string& figure);
 
 // The outcomes of every point, read from the store.
 std::vector<point_outcomes> kept_outcomes(const point_store& store, std::size_t points);
+
+// The outcomes of every point at one generation, from its kept summary
+// line (outcomes_at): missing at a point that did not run that many.
+std::vector<point_outcomes> kept_outcomes_at(const point_store& store, std::size_t points, std::int32_t generation);
 
 // The few lines printed when the files are written.
 std::string sweep_text_summary(const experiment& plan, std::span<const parameter_set> points,

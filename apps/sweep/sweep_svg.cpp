@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numeric>
 
 #include "results/svg_plot.hpp"
+#include "text/figure_words.hpp"
 #include "zemrath/seed_list.hpp"
 #include "zemrath/sweep_analysis.hpp"
 
@@ -21,284 +23,403 @@ constexpr std::string_view band_colour = "#c6dbef";
 constexpr std::string_view median_colour = "#08306b";
 constexpr std::string_view first_order_colour = "#6baed6";
 constexpr std::string_view total_order_colour = "#08306b";
+constexpr std::string_view missing_colour = "#eeeeee";
 constexpr std::string_view text_style = "font-size=\"12\" fill=\"#333\"";
 
-std::string name_of(const experiment& plan, std::size_t j) { return parameter_key(plan.design.varied[j].answer); }
+// What the figure draws and where its words come from.
+struct figure {
+    const experiment& plan;
+    std::span<const parameter_set> points;
+    const sweep_analysis& analysis;
+    const figure_choice& choice;
+};
 
-bool on_log_scale(const experiment& plan, std::size_t j) {
-    const varied_parameter& v = plan.design.varied[j];
+std::string_view outcome_name(const figure& f) { return outcome_columns[f.choice.outcome].name; }
+
+double outcome_of(const figure& f, std::size_t point) {
+    return f.analysis.outcomes[point].*outcome_columns[f.choice.outcome].field;
+}
+
+bool is_share(const figure& f) { return text::outcome_is_share(outcome_name(f)); }
+
+std::string lower_first(std::string text) {
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+// "generation 50": the one asked for, or the last of the points.
+std::string generation_shown(const figure& f) {
+    if (f.choice.generation) return "generation " + std::to_string(*f.choice.generation);
+    std::int32_t lowest = INT32_MAX, highest = 0;
+    for (const parameter_set& p : f.points) {
+        lowest = std::min(lowest, std::max(p.generations, 0));
+        highest = std::max(highest, std::max(p.generations, 0));
+    }
+    return text::generation_words(f.points.empty() ? 0 : lowest, highest);
+}
+
+// "Share of streams extinct at generation 50".
+std::string outcome_at_generation(const figure& f) {
+    return text::outcome_title(outcome_name(f)) + " at " + generation_shown(f);
+}
+
+std::size_t answer_of(const figure& f, std::size_t j) { return f.plan.design.varied[j].answer; }
+
+double parameter_of(const figure& f, std::size_t j, std::size_t point) {
+    return answer_value(f.points[point], answer_of(f, j));
+}
+
+bool on_log_scale(const figure& f, std::size_t j) {
+    const varied_parameter& v = f.plan.design.varied[j];
     return v.values.empty() && v.scale == value_scale::log;
 }
 
-// Where a parameter value sits along its axis: itself, or its logarithm.
-double position(const experiment& plan, std::size_t j, double value) {
-    return on_log_scale(plan, j) ? std::log10(value) : value;
+std::string parameter_axis_title(const figure& f, std::size_t j) {
+    return text::parameter_title(answer_of(f, j)) + (on_log_scale(f, j) ? ", log scale" : "");
 }
 
-// An axis over the positions of a parameter's values.
-axis_ticks parameter_axis(const experiment& plan, std::size_t j, std::span<const parameter_set> points) {
-    std::vector<double> positions;
-    for (const parameter_set& p : points) positions.push_back(position(plan, j, answer_value(p, plan.design.varied[j].answer)));
-    return value_axis(positions, 5);
+// An axis over a parameter's values, on its own scale.
+axis_ticks parameter_axis(const figure& f, std::size_t j) {
+    std::vector<double> values;
+    for (std::size_t p = 0; p < f.points.size(); ++p) values.push_back(parameter_of(f, j, p));
+    return on_log_scale(f, j) ? log_axis(values, 5) : value_axis(values, 5);
 }
 
-std::string position_label(const experiment& plan, std::size_t j, double x) {
-    return tick_label(on_log_scale(plan, j) ? std::pow(10.0, x) : x);
+// An axis over the outcome's values: shares from 0 to 1, anything else
+// from 0 or below to a round number past the highest.
+axis_ticks outcome_axis(const figure& f, int ticks) {
+    if (is_share(f)) return {0, 1, 0.25};
+    double low = 0, high = 0;
+    for (std::size_t p = 0; p < f.points.size(); ++p)
+        if (std::isfinite(outcome_of(f, p))) low = std::min(low, outcome_of(f, p)), high = std::max(high, outcome_of(f, p));
+    return round_axis(low, high, ticks, 1);
 }
 
-void add_parameter_ticks(std::string& svg, const frame& f, const experiment& plan, std::size_t j) {
-    for (double x : tick_values(f.x)) {
-        add_line(svg, x_at(f, x), f.bottom, x_at(f, x), f.bottom + 5, axis_colour, 1);
-        add_text(svg, x_at(f, x), f.bottom + 19, position_label(plan, j, x),
-                 "text-anchor=\"middle\" font-size=\"12\" fill=\"#333\"");
+// The outcome as a label in a cell: a share as a person reads it, anything
+// else to three significant digits.
+std::string outcome_label(const figure& f, double value) {
+    if (std::isnan(value)) return "missing";
+    if (is_share(f)) return share_label(value);
+    if (!std::isfinite(value) || value == 0) return tick_label(value);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", value);
+    return tick_label(std::strtod(text, nullptr));
+}
+
+void add_parameter_ticks(std::string& svg, const frame& fr) {
+    for (double x : tick_values(fr.x)) {
+        add_line(svg, x_at(fr, x), fr.bottom, x_at(fr, x), fr.bottom + 5, axis_colour, 1);
+        add_text(svg, x_at(fr, x), fr.bottom + 19, tick_label(x), "text-anchor=\"middle\" font-size=\"12\" fill=\"#333\"");
     }
-    add_axis_note(svg, f, true);
+    add_axis_note(svg, fr, true);
 }
 
 // The y grid and axis lines of a frame, without x labels.
-void add_y_grid(std::string& svg, const frame& f, bool percent) {
-    for (double v : tick_values(f.y)) {
-        add_line(svg, f.left, y_at(f, v), f.right, y_at(f, v), grid_colour, 1);
-        add_text(svg, f.left - 8, y_at(f, v) + 4, percent ? percent_label(v) : tick_label(v),
+void add_y_grid(std::string& svg, const frame& fr, bool percent) {
+    for (double v : tick_values(fr.y)) {
+        add_line(svg, fr.left, y_at(fr, v), fr.right, y_at(fr, v), grid_colour, 1);
+        add_text(svg, fr.left - 8, y_at(fr, v) + 4, percent ? percent_label(v) : tick_label(v),
                  "text-anchor=\"end\" font-size=\"12\" fill=\"#333\"");
     }
-    add_line(svg, f.left, f.top, f.left, f.bottom, axis_colour, 1);
-    add_line(svg, f.left, f.bottom, f.right, f.bottom, axis_colour, 1);
-    add_axis_note(svg, f, false);
+    add_line(svg, fr.left, fr.top, fr.left, fr.bottom, axis_colour, 1);
+    add_line(svg, fr.left, fr.bottom, fr.right, fr.bottom, axis_colour, 1);
+    add_axis_note(svg, fr, false);
 }
 
-void add_heading(std::string& svg, const std::string& title, const std::string& subtitle) {
+void add_heading(std::string& svg, const figure& f, const std::string& title) {
     add_text(svg, plot_left, 36, title, "font-size=\"20\" font-weight=\"bold\" fill=\"#111\"");
-    add_text(svg, plot_left, 58, subtitle, "font-size=\"13\" fill=\"#555\"");
+    add_text(svg, plot_left, 58,
+             "zemrath-sweep: " + std::to_string(f.points.size()) + " points (" +
+                 std::string(design_kind_name(f.plan.design.kind)) + "), seeds " + format_seed_list(f.plan.seeds) +
+                 " at every point",
+             "font-size=\"13\" fill=\"#555\"");
 }
 
-std::string subtitle(const experiment& plan, std::span<const parameter_set> points) {
-    return "zemrath-sweep: " + std::to_string(points.size()) + " points (" +
-           std::string(design_kind_name(plan.design.kind)) + "), seeds " + format_seed_list(plan.seeds) +
-           " at every point; the last generation of each";
-}
-
-// Points in the order of one parameter's value.
-std::vector<std::size_t> ordered_by(const experiment& plan, std::size_t j, std::span<const parameter_set> points) {
-    std::vector<std::size_t> order(points.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    const std::size_t answer = plan.design.varied[j].answer;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return answer_value(points[a], answer) < answer_value(points[b], answer);
-    });
+// Points in the order of one parameter's value, those for which `shown`
+// holds.
+template <typename Shown>
+std::vector<std::size_t> ordered_by(const figure& f, std::size_t j, Shown shown) {
+    std::vector<std::size_t> order;
+    for (std::size_t p = 0; p < f.points.size(); ++p)
+        if (shown(p)) order.push_back(p);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return parameter_of(f, j, a) < parameter_of(f, j, b); });
     return order;
 }
 
 template <typename Value>
-std::string polyline_points(const frame& f, const experiment& plan, std::span<const parameter_set> points,
-                            const std::vector<std::size_t>& order, Value value) {
+std::string polyline_points(const figure& f, const frame& fr, const std::vector<std::size_t>& order, Value value) {
     std::string text;
     for (std::size_t p : order)
-        text += coordinate(x_at(f, position(plan, 0, answer_value(points[p], plan.design.varied[0].answer)))) + "," +
-                coordinate(y_at(f, value(p))) + " ";
+        text += coordinate(x_at(fr, parameter_of(f, 0, p))) + "," + coordinate(y_at(fr, value(p))) + " ";
     return text;
 }
 
-std::string one_parameter_figure(const experiment& plan, std::span<const parameter_set> points,
-                                 std::span<const point_outcomes> outcomes) {
-    const std::vector<std::size_t> order = ordered_by(plan, 0, points);
+std::string one_parameter_figure(const figure& f) {
+    const std::span<const point_outcomes> outcomes = f.analysis.outcomes;
+    const auto adults_known = [&](std::size_t p) {
+        return std::isfinite(outcomes[p].adults_p5) && std::isfinite(outcomes[p].adults_p50) &&
+               std::isfinite(outcomes[p].adults_p95);
+    };
+    const std::vector<std::size_t> band_order = ordered_by(f, 0, adults_known);
+    const std::vector<std::size_t> outcome_order = ordered_by(f, 0, [&](std::size_t p) { return !std::isnan(outcome_of(f, p)); });
     double high = 0;
-    for (const point_outcomes& o : outcomes) high = std::max(high, o.adults_p95);
-    const axis_ticks x = parameter_axis(plan, 0, points);
+    for (std::size_t p : band_order) high = std::max(high, outcomes[p].adults_p95);
+    const axis_ticks x = parameter_axis(f, 0);
     const frame adults{plot_left, plot_right, 104, 384, x, round_axis(0, high, 5, 1)};
-    const frame extinct{plot_left, plot_right, 452, 612, x, {0, 1, 0.25}};
-    std::string svg = svg_document_start(page_width, 680);
-    add_heading(svg, "Adults and extinction against " + name_of(plan, 0), subtitle(plan, points));
+    const frame lower{plot_left, plot_right, 452, 612, x, outcome_axis(f, 4)};
+    const std::string outcome = lower_first(text::outcome_title(outcome_name(f)));
+    std::string svg = svg_document_start(page_width, 700);
+    add_heading(svg, f, "Adults and " + outcome + " at " + generation_shown(f));
     add_legend(svg, plot_left, 86,
                {{band_colour, true, 0, "adults, 5th\u201395th percentile of the streams"},
                 {median_colour, false, 2.5, "median"},
-                {extinct_colour, false, 2, "share of streams extinct"}});
+                {extinct_colour, false, 2, outcome}});
 
     add_y_grid(svg, adults, false);
-    std::string band = polyline_points(adults, plan, points, order, [&](std::size_t p) { return outcomes[p].adults_p95; });
-    const std::vector<std::size_t> backwards(order.rbegin(), order.rend());
-    band += polyline_points(adults, plan, points, backwards, [&](std::size_t p) { return outcomes[p].adults_p5; });
+    std::string band = polyline_points(f, adults, band_order, [&](std::size_t p) { return outcomes[p].adults_p95; });
+    const std::vector<std::size_t> backwards(band_order.rbegin(), band_order.rend());
+    band += polyline_points(f, adults, backwards, [&](std::size_t p) { return outcomes[p].adults_p5; });
     svg += "<polygon points=\"" + band + "\" fill=\"" + std::string(band_colour) + "\" stroke=\"none\"/>\n";
     svg += "<polyline points=\"" +
-           polyline_points(adults, plan, points, order, [&](std::size_t p) { return outcomes[p].adults_p50; }) +
+           polyline_points(f, adults, band_order, [&](std::size_t p) { return outcomes[p].adults_p50; }) +
            "\" fill=\"none\" stroke=\"" + std::string(median_colour) + "\" stroke-width=\"2.5\"/>\n";
     add_axis_title(svg, adults, "Adults");
 
-    add_y_grid(svg, extinct, true);
-    svg += "<polyline points=\"" +
-           polyline_points(extinct, plan, points, order, [&](std::size_t p) { return outcomes[p].extinct_fraction; }) +
+    add_y_grid(svg, lower, is_share(f));
+    svg += "<polyline points=\"" + polyline_points(f, lower, outcome_order, [&](std::size_t p) { return outcome_of(f, p); }) +
            "\" fill=\"none\" stroke=\"" + std::string(extinct_colour) + "\" stroke-width=\"2\"/>\n";
-    for (std::size_t p : order)
-        svg += "<circle cx=\"" +
-               coordinate(x_at(extinct, position(plan, 0, answer_value(points[p], plan.design.varied[0].answer)))) +
-               "\" cy=\"" + coordinate(y_at(extinct, outcomes[p].extinct_fraction)) + "\" r=\"3\" fill=\"" +
-               std::string(extinct_colour) + "\"/>\n";
-    add_parameter_ticks(svg, extinct, plan, 0);
-    add_axis_title(svg, extinct, "Extinct");
-    add_text(svg, (plot_left + plot_right) / 2, 652,
-             name_of(plan, 0) + (on_log_scale(plan, 0) ? " (log scale)" : ""),
-             "text-anchor=\"middle\" font-size=\"14\" fill=\"#222\"");
+    for (std::size_t p : outcome_order)
+        svg += "<circle cx=\"" + coordinate(x_at(lower, parameter_of(f, 0, p))) + "\" cy=\"" +
+               coordinate(y_at(lower, outcome_of(f, p))) + "\" r=\"3\" fill=\"" + std::string(extinct_colour) + "\"/>\n";
+    add_parameter_ticks(svg, lower);
+    add_axis_title(svg, lower, text::outcome_axis_title(outcome_name(f)));
+    add_x_axis_title(svg, lower, 652, parameter_axis_title(f, 0));
     return svg + "</svg>\n";
 }
 
-// White for no stream extinct, the extinction colour for all of them.
-std::string share_colour(double share) {
-    const double s = std::clamp(std::isnan(share) ? 0.0 : share, 0.0, 1.0);
-    const auto mix = [s](int white, int full) { return static_cast<int>(std::lround(white + s * (full - white))); };
+// The colours at the high end of a heat map's scale: that of extinction for
+// shares, that of the adults for counts.
+struct full_colour {
+    int red, green, blue;
+};
+constexpr full_colour share_full{0xb2, 0x18, 0x2b};
+constexpr full_colour count_full{0x08, 0x51, 0x9c};
+
+// From white at the low end of the scale to the full colour at its high
+// end; grey for a missing value.
+std::string scale_colour(double value, double low, double high, full_colour full) {
+    if (std::isnan(value)) return std::string(missing_colour);
+    const double s = high > low ? std::clamp((value - low) / (high - low), 0.0, 1.0) : value >= high ? 1.0 : 0.0;
+    const auto mix = [s](int white, int to) { return static_cast<int>(std::lround(white + s * (to - white))); };
     char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", mix(255, 0xb2), mix(255, 0x18), mix(255, 0x2b));
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", mix(255, full.red), mix(255, full.green), mix(255, full.blue));
     return text;
 }
 
-std::string heat_map_figure(const experiment& plan, std::span<const parameter_set> points,
-                            std::span<const point_outcomes> outcomes) {
-    const std::vector<double> rows = parameter_values(plan.design.varied[0]);
-    const std::vector<double> columns = parameter_values(plan.design.varied[1]);
+std::string heat_map_figure(const figure& f) {
+    const std::vector<double> rows = parameter_values(f.plan.design.varied[0]);
+    const std::vector<double> columns = parameter_values(f.plan.design.varied[1]);
+    // A share runs over 0 to 1; anything else over the values it takes.
+    double low = 0, high = 1;
+    if (!is_share(f)) {
+        low = INFINITY, high = -INFINITY;
+        for (std::size_t p = 0; p < f.points.size(); ++p)
+            if (std::isfinite(outcome_of(f, p))) low = std::min(low, outcome_of(f, p)), high = std::max(high, outcome_of(f, p));
+        if (!(low <= high)) low = 0, high = 1;
+    }
     const double top = 104;
     const double cell_width = (plot_right - plot_left) / static_cast<double>(columns.size());
     const double cell_height = std::min(48.0, 480.0 / static_cast<double>(rows.size()));
     const double bottom = top + cell_height * static_cast<double>(rows.size());
-    std::string svg = svg_document_start(page_width, bottom + 120);
-    add_heading(svg, "Share of streams extinct by " + name_of(plan, 0) + " and " + name_of(plan, 1),
-                subtitle(plan, points));
+    const frame grid{plot_left, plot_right, top, bottom, {}, {}};
+    const full_colour full = is_share(f) ? share_full : count_full;
+    std::string svg = svg_document_start(page_width, bottom + 140);
+    add_heading(svg, f, outcome_at_generation(f));
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const double y = top + cell_height * static_cast<double>(r);
-        add_text(svg, plot_left - 8, y + cell_height / 2 + 4, tick_label(rows[r]), "text-anchor=\"end\" " + std::string(text_style));
+        add_text(svg, plot_left - 8, y + cell_height / 2 + 4, value_label(rows[r]), "text-anchor=\"end\" " + std::string(text_style));
         for (std::size_t c = 0; c < columns.size(); ++c) {
-            const double share = outcomes[r * columns.size() + c].extinct_fraction;
+            const std::size_t point = r * columns.size() + c;
+            const double value = outcome_of(f, point);
             const double x = plot_left + cell_width * static_cast<double>(c);
-            add_rectangle(svg, x, y, cell_width, cell_height, share_colour(share), "stroke=\"white\"");
+            add_rectangle(svg, x, y, cell_width, cell_height, scale_colour(value, low, high, full), "stroke=\"white\"");
+            const bool dark = !std::isnan(value) && high > low && (value - low) / (high - low) > 0.5;
             if (cell_width >= 36 && cell_height >= 16)
-                add_text(svg, x + cell_width / 2, y + cell_height / 2 + 4, percent_label(share),
-                         std::string("text-anchor=\"middle\" font-size=\"11\" fill=\"") + (share > 0.5 ? "white" : "#222") + "\"");
+                add_text(svg, x + cell_width / 2, y + cell_height / 2 + 4, outcome_label(f, value),
+                         std::string("text-anchor=\"middle\" font-size=\"11\" fill=\"") + (dark ? "white" : "#222") + "\"");
         }
     }
     for (std::size_t c = 0; c < columns.size(); ++c)
-        add_text(svg, plot_left + cell_width * (static_cast<double>(c) + 0.5), bottom + 18, tick_label(columns[c]),
+        add_text(svg, plot_left + cell_width * (static_cast<double>(c) + 0.5), bottom + 18, value_label(columns[c]),
                  "text-anchor=\"middle\" " + std::string(text_style));
-    add_text(svg, (plot_left + plot_right) / 2, bottom + 42, name_of(plan, 1),
-             "text-anchor=\"middle\" font-size=\"14\" fill=\"#222\"");
-    add_axis_title(svg, frame{plot_left, plot_right, top, bottom, {}, {}}, name_of(plan, 0));
-    // The colour scale.
+    add_x_axis_title(svg, grid, bottom + 42, parameter_axis_title(f, 1));
+    add_axis_title(svg, grid, parameter_axis_title(f, 0));
+    // The colour scale, with its ends.
+    const double scale_top = bottom + 78;
     for (int k = 0; k <= 10; ++k)
-        add_rectangle(svg, plot_left + 40.0 * k, bottom + 66, 40, 14, share_colour(k / 10.0));
-    add_text(svg, plot_left, bottom + 96, "0%", text_style);
-    add_text(svg, plot_left + 440, bottom + 96, "100% of streams extinct", "text-anchor=\"end\" " + std::string(text_style));
+        add_rectangle(svg, plot_left + 40.0 * k, scale_top, 40, 14, scale_colour(low + (high - low) * k / 10.0, low, high, full));
+    add_rectangle(svg, plot_left, scale_top, 440, 14, "none", "stroke=\"#bbbbbb\"");
+    add_text(svg, plot_left, scale_top + 30, is_share(f) ? "0%" : value_label(low), text_style);
+    add_text(svg, plot_left + 440, scale_top + 30, is_share(f) ? "100%" : value_label(high),
+             "text-anchor=\"end\" " + std::string(text_style));
+    add_text(svg, plot_left + 460, scale_top + 12, text::outcome_title(outcome_name(f)), text_style);
     return svg + "</svg>\n";
 }
 
-std::string tornado_figure(const experiment& plan, std::span<const parameter_set> points,
-                           std::span<const one_at_a_time_effect> all_effects) {
+// Width of the bar an effect has; missing effects have none and come last.
+double effect_width(const one_at_a_time_effect& e) {
+    const double width = std::fabs(e.at_high - e.at_low);
+    return std::isnan(width) ? -1 : width;
+}
+
+std::string tornado_figure(const figure& f) {
     std::vector<one_at_a_time_effect> effects;
-    for (const one_at_a_time_effect& e : all_effects)
-        if (e.outcome == 0) effects.push_back(e);
+    for (const one_at_a_time_effect& e : f.analysis.effects)
+        if (e.outcome == f.choice.outcome) effects.push_back(e);
     // The widest effect on top.
-    std::stable_sort(effects.begin(), effects.end(), [](const auto& a, const auto& b) {
-        return std::fabs(a.at_high - a.at_low) > std::fabs(b.at_high - b.at_low);
-    });
-    const double row = 40;
-    const frame f{plot_left + 150, plot_right - 60, 104, 104 + row * static_cast<double>(effects.size()), {0, 1, 0.25}, {}};
-    std::string svg = svg_document_start(page_width, f.bottom + 90);
-    add_heading(svg, "Share of streams extinct, one parameter at a time", subtitle(plan, points));
-    for (double v : tick_values(f.x)) {
-        add_line(svg, x_at(f, v), f.top, x_at(f, v), f.bottom, grid_colour, 1);
-        add_text(svg, x_at(f, v), f.bottom + 19, percent_label(v), "text-anchor=\"middle\" " + std::string(text_style));
+    std::stable_sort(effects.begin(), effects.end(),
+                     [](const auto& a, const auto& b) { return effect_width(a) > effect_width(b); });
+    std::vector<double> values;
+    for (const one_at_a_time_effect& e : effects)
+        for (double v : {e.at_base, e.at_low, e.at_high})
+            if (std::isfinite(v)) values.push_back(v);
+    const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+    const axis_ticks x = is_share(f) || values.empty() ? axis_ticks{0, 1, 0.25}
+                                                        : round_axis(*lowest, *highest, 5, 1);
+    const double row = 44;
+    const frame fr{plot_left + 230, plot_right - 60, 104, 104 + row * static_cast<double>(effects.size()), x, {}};
+    std::string svg = svg_document_start(page_width, fr.bottom + 110);
+    add_heading(svg, f, outcome_at_generation(f) + ", one parameter at a time");
+    for (double v : tick_values(fr.x)) {
+        add_line(svg, x_at(fr, v), fr.top, x_at(fr, v), fr.bottom, grid_colour, 1);
+        add_text(svg, x_at(fr, v), fr.bottom + 19, is_share(f) ? percent_label(v) : tick_label(v),
+                 "text-anchor=\"middle\" " + std::string(text_style));
     }
+    add_axis_note(svg, fr, true);
     for (std::size_t i = 0; i < effects.size(); ++i) {
         const one_at_a_time_effect& e = effects[i];
-        const double y = f.top + row * static_cast<double>(i) + 8;
+        const double y = fr.top + row * static_cast<double>(i) + 8;
+        const std::vector<std::string> name = wrapped_words(text::parameter_title(answer_of(f, e.parameter)), 40);
+        add_text_lines(svg, fr.left - 56, y + row / 2 - 4 - 7 * static_cast<double>(name.size() - 1), name, 14,
+                       "text-anchor=\"end\" " + std::string(text_style));
+        if (std::isnan(e.at_low) || std::isnan(e.at_high)) {
+            add_text(svg, fr.left + 4, y + row / 2 - 4, "missing", "font-size=\"11\" fill=\"#555\"");
+            continue;
+        }
         const double left = std::min(e.at_low, e.at_high), right = std::max(e.at_low, e.at_high);
-        add_rectangle(svg, x_at(f, left), y, std::max(1.0, x_at(f, right) - x_at(f, left)), row - 16,
+        add_rectangle(svg, x_at(fr, left), y, std::max(1.0, x_at(fr, right) - x_at(fr, left)), row - 16,
                       std::string(extinct_colour), "fill-opacity=\"0.75\"");
-        add_text(svg, f.left - 56, y + row / 2 - 4, name_of(plan, e.parameter), "text-anchor=\"end\" " + std::string(text_style));
         const bool low_left = e.at_low <= e.at_high;
-        add_text(svg, x_at(f, left) - 4, y + row / 2 - 4, value_label(low_left ? e.low_value : e.high_value),
+        add_text(svg, x_at(fr, left) - 4, y + row / 2 - 4, value_label(low_left ? e.low_value : e.high_value),
                  "text-anchor=\"end\" font-size=\"11\" fill=\"#555\"");
-        add_text(svg, x_at(f, right) + 4, y + row / 2 - 4, value_label(low_left ? e.high_value : e.low_value),
+        add_text(svg, x_at(fr, right) + 4, y + row / 2 - 4, value_label(low_left ? e.high_value : e.low_value),
                  "font-size=\"11\" fill=\"#555\"");
     }
-    if (!effects.empty()) {
-        add_line(svg, x_at(f, effects.front().at_base), f.top - 6, x_at(f, effects.front().at_base), f.bottom, "#222", 1.5);
-        add_text(svg, x_at(f, effects.front().at_base), f.top - 10, "base point", "text-anchor=\"middle\" " + std::string(text_style));
+    if (!effects.empty() && !std::isnan(effects.front().at_base)) {
+        const double base = x_at(fr, effects.front().at_base);
+        add_line(svg, base, fr.top - 6, base, fr.bottom, "#222", 1.5);
+        add_text(svg, base, fr.top - 10, "base point", "text-anchor=\"middle\" " + std::string(text_style));
     }
-    add_text(svg, (f.left + f.right) / 2, f.bottom + 44, "Share of streams extinct at the last generation",
-             "text-anchor=\"middle\" font-size=\"14\" fill=\"#222\"");
+    add_x_axis_title(svg, fr, fr.bottom + 44, outcome_at_generation(f));
     return svg + "</svg>\n";
 }
 
-std::string sobol_figure(const experiment& plan, std::span<const parameter_set> points,
-                         std::span<const sobol_index> all_indices) {
+// Why an index is not drawn, or nothing when it is.
+std::string_view undefined_index_words(index_definition defined) {
+    switch (defined) {
+    case index_definition::defined: return {};
+    case index_definition::outcome_constant: return "does not vary";
+    case index_definition::outcome_missing: return "missing at some points";
+    }
+    return {};
+}
+
+std::string sobol_figure(const figure& f) {
     std::vector<sobol_index> indices;
-    for (const sobol_index& i : all_indices)
-        if (i.outcome == 0) indices.push_back(i);
+    for (const sobol_index& i : f.analysis.indices)
+        if (i.outcome == f.choice.outcome) indices.push_back(i);
     double low = 0, high = 1;
     for (const sobol_index& i : indices)
-        for (double v : {i.first_order_low, i.total_order_low, i.first_order_high, i.total_order_high})
-            if (!std::isnan(v)) low = std::min(low, v), high = std::max(high, v);
-    const frame f{plot_left, plot_right, 104, 444, {0, 1, 1}, round_axis(low, high, 5, 0.05)};
-    std::string svg = svg_document_start(page_width, 540);
-    add_heading(svg, "Sensitivity of the share of streams extinct", subtitle(plan, points));
+        for (double v : {i.first_order, i.total_order, i.first_order_low, i.total_order_low, i.first_order_high,
+                         i.total_order_high})
+            if (std::isfinite(v)) low = std::min(low, v), high = std::max(high, v);
+    const axis_ticks slots{0, 1, 1};
+    const frame fr{plot_left, plot_right, 104, 444, slots, round_axis(low, high, 5, 0.05)};
+    std::string svg = svg_document_start(page_width, 560);
+    add_heading(svg, f, "Sensitivity of the " + lower_first(outcome_at_generation(f)));
     add_legend(svg, plot_left, 86,
                {{first_order_colour, true, 0, "first-order index (alone)"},
                 {total_order_colour, true, 0, "total-order index (with interactions)"},
                 {"#222", false, 1.5, "95% bootstrap interval"}});
-    add_y_grid(svg, f, false);
-    const double slot = (f.right - f.left) / static_cast<double>(std::max<std::size_t>(indices.size(), 1));
+    add_y_grid(svg, fr, false);
+    const double slot = (fr.right - fr.left) / static_cast<double>(std::max<std::size_t>(indices.size(), 1));
     for (std::size_t k = 0; k < indices.size(); ++k) {
         const sobol_index& i = indices[k];
-        const double x = f.left + slot * static_cast<double>(k);
+        const double x = fr.left + slot * static_cast<double>(k);
         const double bar = std::min(60.0, slot / 3);
         const auto draw = [&](double left, double value, double lower, double upper, std::string_view colour) {
-            if (std::isnan(value)) return;
-            const double y0 = y_at(f, std::max(0.0, value)), y1 = y_at(f, std::min(0.0, value));
+            if (!std::isfinite(value)) return;
+            const double y0 = y_at(fr, std::max(0.0, value)), y1 = y_at(fr, std::min(0.0, value));
             add_rectangle(svg, left, y0, bar, std::max(1.0, y1 - y0), colour);
-            if (std::isnan(lower)) return;
-            add_line(svg, left + bar / 2, y_at(f, lower), left + bar / 2, y_at(f, upper), "#222", 1.5);
-            add_line(svg, left + bar / 2 - 6, y_at(f, lower), left + bar / 2 + 6, y_at(f, lower), "#222", 1.5);
-            add_line(svg, left + bar / 2 - 6, y_at(f, upper), left + bar / 2 + 6, y_at(f, upper), "#222", 1.5);
+            if (!std::isfinite(lower) || !std::isfinite(upper)) return;
+            add_line(svg, left + bar / 2, y_at(fr, lower), left + bar / 2, y_at(fr, upper), "#222", 1.5);
+            add_line(svg, left + bar / 2 - 6, y_at(fr, lower), left + bar / 2 + 6, y_at(fr, lower), "#222", 1.5);
+            add_line(svg, left + bar / 2 - 6, y_at(fr, upper), left + bar / 2 + 6, y_at(fr, upper), "#222", 1.5);
         };
         draw(x + slot / 2 - bar - 2, i.first_order, i.first_order_low, i.first_order_high, first_order_colour);
         draw(x + slot / 2 + 2, i.total_order, i.total_order_low, i.total_order_high, total_order_colour);
-        add_text(svg, x + slot / 2, f.bottom + 20, name_of(plan, i.parameter), "text-anchor=\"middle\" " + std::string(text_style));
+        if (const std::string_view why = undefined_index_words(i.defined); !why.empty())
+            add_text_lines(svg, x + slot / 2, (fr.top + fr.bottom) / 2,
+                           wrapped_words("no index: the " + lower_first(text::outcome_title(outcome_name(f))) + " " +
+                                             std::string(why),
+                                         static_cast<std::size_t>(std::max(12.0, slot / 7))),
+                           15, "text-anchor=\"middle\" " + std::string(text_style));
+        const std::vector<std::string> name =
+            wrapped_words(text::parameter_title(answer_of(f, i.parameter)), static_cast<std::size_t>(std::max(12.0, slot / 7)));
+        add_text_lines(svg, x + slot / 2, fr.bottom + 20, name, 14, "text-anchor=\"middle\" " + std::string(text_style));
     }
-    add_axis_title(svg, f, "Index");
+    add_axis_title(svg, fr, "Index");
     return svg + "</svg>\n";
 }
 
-// The extinct share against each varied parameter, three panels a row.
-std::string scatter_figure(const experiment& plan, std::span<const parameter_set> points,
-                           std::span<const point_outcomes> outcomes) {
-    const std::size_t panels = plan.design.varied.size();
+// The outcome against each varied parameter, three panels a row.
+std::string scatter_figure(const figure& f) {
+    const std::size_t panels = f.plan.design.varied.size();
     const std::size_t rows = (panels + 2) / 3;
-    const double width = 250, height = 180, gap = 40;
+    const double width = 240, height = 180, gap = 48;
     std::string svg = svg_document_start(page_width, 104 + (height + 2 * gap) * static_cast<double>(rows));
-    add_heading(svg, "Share of streams extinct against each varied parameter", subtitle(plan, points));
+    add_heading(svg, f, outcome_at_generation(f) + " against each varied parameter");
+    const axis_ticks y = outcome_axis(f, 4);
     for (std::size_t j = 0; j < panels; ++j) {
-        const double left = 90 + (width + 60) * static_cast<double>(j % 3);
+        const double left = 80 + (width + 60) * static_cast<double>(j % 3);
         const double top = 104 + (height + 2 * gap) * static_cast<double>(j / 3);
-        const frame f{left, left + width, top, top + height, parameter_axis(plan, j, points), {0, 1, 0.25}};
-        add_y_grid(svg, f, true);
-        add_parameter_ticks(svg, f, plan, j);
-        for (std::size_t p = 0; p < points.size(); ++p)
-            svg += "<circle cx=\"" + coordinate(x_at(f, position(plan, j, answer_value(points[p], plan.design.varied[j].answer)))) +
-                   "\" cy=\"" + coordinate(y_at(f, outcomes[p].extinct_fraction)) + "\" r=\"2.5\" fill=\"" +
-                   std::string(extinct_colour) + "\" fill-opacity=\"0.6\"/>\n";
-        add_text(svg, (f.left + f.right) / 2, f.bottom + 36, name_of(plan, j),
-                 "text-anchor=\"middle\" font-size=\"13\" fill=\"#222\"");
+        const frame fr{left, left + width, top, top + height, parameter_axis(f, j), y};
+        add_y_grid(svg, fr, is_share(f));
+        add_parameter_ticks(svg, fr);
+        for (std::size_t p = 0; p < f.points.size(); ++p) {
+            if (std::isnan(outcome_of(f, p))) continue;
+            svg += "<circle cx=\"" + coordinate(x_at(fr, parameter_of(f, j, p))) + "\" cy=\"" +
+                   coordinate(y_at(fr, outcome_of(f, p))) + "\" r=\"2.5\" fill=\"" + std::string(extinct_colour) +
+                   "\" fill-opacity=\"0.6\"/>\n";
+        }
+        add_text_lines(svg, (fr.left + fr.right) / 2, fr.bottom + 36, wrapped_words(parameter_axis_title(f, j), 36), 15,
+                       "text-anchor=\"middle\" font-size=\"13\" fill=\"#222\"");
     }
     return svg + "</svg>\n";
 }
 
 }  // namespace
 
-std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points, const sweep_analysis& analysis) {
+std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points, const sweep_analysis& analysis,
+                      const figure_choice& choice) {
+    const figure f{plan, points, analysis, choice};
     const design_kind kind = plan.design.kind;
-    const std::span<const point_outcomes> outcomes = analysis.outcomes;
-    if (kind == design_kind::one_at_a_time) return tornado_figure(plan, points, analysis.effects);
-    if (kind == design_kind::sobol) return sobol_figure(plan, points, analysis.indices);
-    if (plan.design.varied.size() == 1) return one_parameter_figure(plan, points, outcomes);
-    if (kind == design_kind::grid && plan.design.varied.size() == 2) return heat_map_figure(plan, points, outcomes);
-    return scatter_figure(plan, points, outcomes);
+    if (kind == design_kind::one_at_a_time) return tornado_figure(f);
+    if (kind == design_kind::sobol) return sobol_figure(f);
+    if (plan.design.varied.size() == 1) return one_parameter_figure(f);
+    if (kind == design_kind::grid && plan.design.varied.size() == 2) return heat_map_figure(f);
+    return scatter_figure(f);
 }
 
 }  // namespace zemrath::sweep

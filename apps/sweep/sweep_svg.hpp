@@ -1,10 +1,15 @@
 // The figure of an experiment, chosen by its design: with one varied
-// parameter, the extinct share and the adults' percentile band against it;
-// with two on a grid, a heat map of the extinct share; one at a time, a
-// tornado chart of the extinct share; Sobol, the indices as bars with their
-// intervals; otherwise the extinct share against each varied parameter.
+// parameter, the adults' percentile band and an outcome against it; with
+// two on a grid, a heat map of the outcome; one at a time, a tornado chart
+// of the outcome; Sobol, the outcome's indices as bars with their
+// intervals; otherwise the outcome against each varied parameter. Axes are
+// named as the prompts name the parameters, with their units; the title
+// names the outcome and the generation shown.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -13,6 +18,15 @@
 
 namespace zemrath::sweep {
 
-std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points, const sweep_analysis& analysis);
+// What the figure shows: an outcome (by default the share of streams
+// extinct) at a generation (by default the last of each point).
+struct figure_choice {
+    std::size_t outcome = 0;                 // index into outcome_columns
+    std::optional<std::int32_t> generation;  // none: the last of each point
+};
+
+// The analysis is that of the outcomes at the generation chosen.
+std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points, const sweep_analysis& analysis,
+                      const figure_choice& choice = {});
 
 }  // namespace zemrath::sweep

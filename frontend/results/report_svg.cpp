@@ -103,7 +103,8 @@ std::string report_svg(const ensemble_runs& runs, const ensemble_analysis& analy
 
     const std::string streams = std::to_string(runs.seeds.size());
     add_text(svg, plot_left, 36,
-             "Adults per generation over " + streams + (runs.seeds.size() == 1 ? " stream" : " streams"),
+             "Adults in generations 0 to " + std::to_string(generations.back().generation) + " over " + streams +
+                 (runs.seeds.size() == 1 ? " stream" : " streams"),
              "font-size=\"20\" font-weight=\"bold\" fill=\"#111\"");
     add_text(svg, plot_left, 58,
              "zemrath, seeds " + format_seed_list(runs.seeds) +

@@ -1,5 +1,6 @@
 #include "text/sweep_text.hpp"
 
+#include <cmath>
 #include <cstdio>
 
 #include "zemrath/outcomes.hpp"
@@ -16,6 +17,26 @@ std::string three_digits(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.3g", value);
     return text;
+}
+
+// An estimate with its interval; an interval that no resample defines is
+// said to be missing.
+std::string estimate_text(const char* name, double value, double low, double high) {
+    std::string text = std::string(name) + " " + three_digits(value);
+    if (std::isnan(low) || std::isnan(high)) return text + " [no interval]";
+    return text + " [" + three_digits(low) + ", " + three_digits(high) + "]";
+}
+
+// "first-order 0.12 [0.05, 0.2], total-order ...", or why there is no index.
+std::string index_text(const sobol_index& i) {
+    const std::string outcome(outcome_columns[i.outcome].name);
+    switch (i.defined) {
+    case index_definition::outcome_constant: return "no index: " + outcome + " does not vary";
+    case index_definition::outcome_missing: return "no index: " + outcome + " is missing at some points";
+    case index_definition::defined: break;
+    }
+    return estimate_text("first-order", i.first_order, i.first_order_low, i.first_order_high) + ", " +
+           estimate_text("total-order", i.total_order, i.total_order_low, i.total_order_high);
 }
 
 std::string varied_key(const experiment_design& design, std::size_t parameter) {
@@ -40,11 +61,7 @@ std::string sweep_summary_text(const experiment_design& design, const std::vecto
                 std::to_string(at.highest) + ")\n";
     }
     for (const sobol_index& i : analysis.indices)
-        if (i.outcome == 0)
-            text += "extinct_fraction, " + varied_key(design, i.parameter) + ": first-order " +
-                    three_digits(i.first_order) + " [" + three_digits(i.first_order_low) + ", " +
-                    three_digits(i.first_order_high) + "], total-order " + three_digits(i.total_order) + " [" +
-                    three_digits(i.total_order_low) + ", " + three_digits(i.total_order_high) + "]\n";
+        if (i.outcome == 0) text += "extinct_fraction, " + varied_key(design, i.parameter) + ": " + index_text(i) + "\n";
     return text;
 }
 

@@ -51,13 +51,37 @@ double along_range(const varied_parameter& parameter, double u) {
     return parameter.from + u * (parameter.to - parameter.from);
 }
 
-// A point of an evenly spaced range to 15 significant digits, so that 0.3
-// to 0.6 in 4 points gives 0.4 and not the 0.39999999999999997 of the
-// arithmetic: the values read as a person would write them.
-double to_15_digits(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return std::strtod(text, nullptr);
+// Point i of n evenly spaced on the parameter's scale, worked out with a
+// 64-bit significand, so that the double it rounds to is within about an
+// ulp of the exact point.
+double range_point(const varied_parameter& parameter, std::int32_t i, std::int32_t n) {
+    const long double u = static_cast<long double>(i) / (n - 1);
+    const long double from = parameter.from, to = parameter.to;
+    if (parameter.scale == value_scale::log) return static_cast<double>(from * std::pow(to / from, u));
+    return static_cast<double>(from + u * (to - from));
+}
+
+// How far (in ulps of the point) a computed point may be moved to a
+// shorter decimal: more than the computation can be off, far less than
+// anything a person would tell apart.
+constexpr int snap_ulps = 2;
+
+// The shortest decimal within snap_ulps of the value and nearer than
+// `room`, so that 0.3 to 0.6 in 4 points gives 0.4, not the
+// 0.39999999999999997 of the arithmetic, and 50 to 3200 on a log scale
+// gives 800, not 800.0000000000006: the points read as a person would
+// write them. The value itself when no shorter decimal is that near.
+double snapped_to_short_decimal(double value, double room) {
+    if (!std::isfinite(value) || value == 0) return value;
+    const double ulp = std::nextafter(std::fabs(value), INFINITY) - std::fabs(value);
+    const double tolerance = std::min(snap_ulps * ulp, room);
+    for (int digits = 1; digits <= 17; ++digits) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
+        const double decimal = std::strtod(text, nullptr);
+        if (std::fabs(decimal - value) <= tolerance) return decimal;
+    }
+    return value;
 }
 
 double whole_if_needed(const varied_parameter& parameter, double value) {
@@ -180,12 +204,19 @@ void check_design(const experiment_design& design) {
 
 std::vector<double> parameter_values(const varied_parameter& parameter) {
     if (!parameter.values.empty()) return parameter.values;
+    const std::int32_t n = parameter.points;
+    std::vector<double> exact;
+    for (std::int32_t i = 0; i < n; ++i) exact.push_back(n == 1 ? parameter.from : range_point(parameter, i, n));
+    // The ends are taken as given, not recomputed through the scale; a point
+    // between them moves to a shorter decimal by less than a quarter of the
+    // way to either neighbour, so the points keep their order.
     std::vector<double> values;
-    // The ends are taken as given, not recomputed through the scale.
-    for (std::int32_t i = 0; i < parameter.points; ++i) {
-        const double value = i == 0                     ? parameter.from
-                             : i == parameter.points - 1 ? parameter.to
-                                                         : to_15_digits(along_range(parameter, static_cast<double>(i) / (parameter.points - 1)));
+    for (std::int32_t i = 0; i < n; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const double value = i == 0       ? parameter.from
+                             : i == n - 1 ? parameter.to
+                                          : snapped_to_short_decimal(
+                                                exact[k], std::min(exact[k] - exact[k - 1], exact[k + 1] - exact[k]) / 4);
         values.push_back(whole_if_needed(parameter, value));
     }
     return values;

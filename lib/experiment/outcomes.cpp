@@ -1,6 +1,7 @@
 #include "zemrath/outcomes.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -29,6 +30,22 @@ point_outcomes outcomes_of(const ensemble_summary& summary) {
     outcomes.wrapped_fraction =
         static_cast<double>(wrapped) / static_cast<double>(summary.first_wrapped_generation.size());
     return outcomes;
+}
+
+point_outcomes outcomes_at(const generation_summary& generation) {
+    point_outcomes outcomes;
+    for (const outcome_column& column : outcome_columns) outcomes.*column.field = std::numeric_limits<double>::quiet_NaN();
+    outcomes.extinct_fraction = generation.extinct_fraction;
+    outcomes.adults_mean = generation.adults.mean;
+    outcomes.adults_p5 = generation.adults.p5;
+    outcomes.adults_p50 = generation.adults.p50;
+    outcomes.adults_p95 = generation.adults.p95;
+    return outcomes;
+}
+
+bool is_generation_statistic(std::size_t outcome) {
+    return outcome < outcome_columns.size() &&
+           !std::isnan(outcomes_at(generation_summary{}).*outcome_columns[outcome].field);
 }
 
 }  // namespace zemrath

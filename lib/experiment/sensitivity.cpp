@@ -27,6 +27,7 @@ double outcome_at(std::span<const point_outcomes> outcomes, std::size_t point, s
 struct estimates {
     std::vector<double> first;
     std::vector<double> total;
+    bool varies = true;  // whether the outcome varies over the rows, so that they define the indices
 };
 
 struct sobol_values {
@@ -44,6 +45,10 @@ estimates estimate(const sobol_values& f, std::span<const std::size_t> rows) {
     for (std::size_t r : rows) squares += (f.a[r] - mean) * (f.a[r] - mean) + (f.b[r] - mean) * (f.b[r] - mean);
     const double variance = squares / (2 * n);
     estimates e;
+    // Rows in which the outcome does not vary define no index: 0 / 0 would
+    // give not a number, but a first-order sum that rounding left away from
+    // 0 would give an infinity.
+    e.varies = variance > 0;
     for (const std::vector<double>& ab : f.ab) {
         double first = 0;
         double total = 0;
@@ -51,13 +56,16 @@ estimates estimate(const sobol_values& f, std::span<const std::size_t> rows) {
             first += f.b[r] * (ab[r] - f.a[r]);
             total += (f.a[r] - ab[r]) * (f.a[r] - ab[r]);
         }
-        e.first.push_back(first / n / variance);
-        e.total.push_back(total / (2 * n) / variance);
+        e.first.push_back(e.varies ? first / n / variance : not_a_number);
+        e.total.push_back(e.varies ? total / (2 * n) / variance : not_a_number);
     }
     return e;
 }
 
+// Over the values that are numbers; not a number when there is none.
 double percentile_of(std::vector<double> values, double level) {
+    std::erase_if(values, [](double v) { return std::isnan(v); });
+    if (values.empty()) return not_a_number;
     std::sort(values.begin(), values.end());
     const double h = (static_cast<double>(values.size()) - 1) * level;
     const auto below = static_cast<std::size_t>(h);
@@ -130,10 +138,13 @@ std::vector<sobol_index> sobol_indices(const experiment_design& design, std::spa
             const sobol_values f = values_of(design, outcomes, k);
             const bool missing = any_missing(f);
             const estimates whole = estimate(f, all_rows);
+            const index_definition defined = missing        ? index_definition::outcome_missing
+                                             : !whole.varies ? index_definition::outcome_constant
+                                                             : index_definition::defined;
             std::vector<std::vector<double>> first(design.varied.size()), total(design.varied.size());
             design_random random{design.sample_seed ^ bootstrap_stream};
             std::vector<std::size_t> rows(n);
-            for (int b = 0; b < resamples && !missing; ++b) {
+            for (int b = 0; b < resamples && defined == index_definition::defined; ++b) {
                 for (std::size_t& row : rows) row = next_below(random, n);
                 const estimates resampled = estimate(f, rows);
                 for (std::size_t j = 0; j < design.varied.size(); ++j) {
@@ -142,14 +153,16 @@ std::vector<sobol_index> sobol_indices(const experiment_design& design, std::spa
                 }
             }
             for (std::size_t j = 0; j < design.varied.size(); ++j) {
-                if (missing || resamples < 1) {
+                if (defined != index_definition::defined || resamples < 1) {
                     const double value = missing ? not_a_number : whole.first[j];
                     const double value_total = missing ? not_a_number : whole.total[j];
-                    indices.push_back({j, k, value, not_a_number, not_a_number, value_total, not_a_number, not_a_number});
+                    indices.push_back(
+                        {j, k, value, not_a_number, not_a_number, value_total, not_a_number, not_a_number, defined});
                     continue;
                 }
                 indices.push_back({j, k, whole.first[j], percentile_of(first[j], 0.025), percentile_of(first[j], 0.975),
-                                   whole.total[j], percentile_of(total[j], 0.025), percentile_of(total[j], 0.975)});
+                                   whole.total[j], percentile_of(total[j], 0.025), percentile_of(total[j], 0.975),
+                                   defined});
             }
         }
         return indices;

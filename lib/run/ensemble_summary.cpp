@@ -1,7 +1,10 @@
 #include "zemrath/ensemble_summary.hpp"
 
 #include <array>
+#include <string>
 #include <string_view>
+
+#include "zemrath/error.hpp"
 
 namespace zemrath {
 
@@ -79,6 +82,21 @@ std::vector<double> summary_column_values(const generation_summary& generation) 
     values.push_back(generation.extinct_fraction);
     values.push_back(generation.wrapped_fraction);
     return values;
+}
+
+generation_summary summary_from_column_values(std::int32_t generation, std::span<const double> values) {
+    constexpr std::size_t columns = summarised_counts.size() * column_statistics.size() + 2;
+    if (values.size() != columns)
+        throw error(error_code::bad_value, "a generation of the summary has " + std::to_string(columns) +
+                                               " values, not " + std::to_string(values.size()));
+    generation_summary summary;
+    summary.generation = generation;
+    std::size_t at = 0;
+    for (const summarised_count& count : summarised_counts)
+        for (const statistic& stat : column_statistics) summary.*count.field.*stat.field = values[at++];
+    summary.extinct_fraction = values[at++];
+    summary.wrapped_fraction = values[at];
+    return summary;
 }
 
 }  // namespace zemrath

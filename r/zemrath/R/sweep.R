@@ -43,8 +43,8 @@
 #'       sweep tool's files), then the ten parameters as used;}
 #'     \item{`summary`}{`point`, then the columns of
 #'       [run_ensemble()]'s summary, for every generation of every point;}
-#'     \item{`outcomes`}{`point`, then at the last generation
-#'       `extinct_fraction`, `adults_mean`, `adults_p5`, `adults_p50`,
+#'     \item{`outcomes`}{`point`, the varied parameters (as in `points`),
+#'       then at the last generation `extinct_fraction`, `adults_mean`, `adults_p5`, `adults_p50`,
 #'       `adults_p95`, `median_extinction_generation` (among the extinct
 #'       streams; `NA` when none died out) and `wrapped_fraction` (streams
 #'       whose counts wrapped in any generation);}
@@ -91,7 +91,8 @@ run_sweep <- function(parameters, vary, design = "grid", seeds = 0:999, samples 
   results <- future.apply::future_lapply(answers, point_result, seeds = seeds, threads = threads)
 
   summary <- stacked(lapply(results, `[[`, "summary"), points$point)
-  outcomes <- data.frame(point = points$point, do.call(rbind, lapply(results, `[[`, "outcomes")))
+  # Each point's varied parameters beside its outcomes, as the sweep tool's outcomes.csv has them.
+  outcomes <- data.frame(point = points$point, points[names(vary)], do.call(rbind, lapply(results, `[[`, "outcomes")))
   sensitivity <- cpp_sensitivity(parameters, vary, design, samples, sample_seed, outcomes)
   sweep <- list(points = points, summary = summary, outcomes = not_a_number_as_na(outcomes),
                 sensitivity = if (!is.null(sensitivity)) not_a_number_as_na(sensitivity),

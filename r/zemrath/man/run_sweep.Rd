@@ -52,7 +52,7 @@ An object of class \code{zemrath_sweep}, a list of data frames:
 sweep tool's files), then the ten parameters as used;}
 \item{\code{summary}}{\code{point}, then the columns of
 \code{\link[=run_ensemble]{run_ensemble()}}'s summary, for every generation of every point;}
-\item{\code{outcomes}}{\code{point}, then at the last generation
+\item{\code{outcomes}}{\code{point}, the varied parameters (as in \code{points}), then at the last generation
 \code{extinct_fraction}, \code{adults_mean}, \code{adults_p5}, \code{adults_p50},
 \code{adults_p95}, \code{median_extinction_generation} (among the extinct
 streams; \code{NA} when none died out) and \code{wrapped_fraction} (streams

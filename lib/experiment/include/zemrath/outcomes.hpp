@@ -41,4 +41,15 @@ inline constexpr std::array<outcome_column, 7> outcome_columns = {{
 // The outcomes of an ensemble's streams, from their summary.
 point_outcomes outcomes_of(const ensemble_summary& summary);
 
+// Whether an outcome (an index into outcome_columns) is a statistic of one
+// generation, which the summary of every generation gives (the share
+// extinct, the adults' statistics), rather than one of each stream's whole
+// run (the median generation of extinction, the share of streams whose
+// counts ever wrapped).
+bool is_generation_statistic(std::size_t outcome);
+
+// The outcomes at one generation, from its summary alone: those that are
+// statistics of one generation, and not a number for the others.
+point_outcomes outcomes_at(const generation_summary& generation);
+
 }  // namespace zemrath

@@ -53,8 +53,17 @@ std::vector<one_at_a_time_effect> one_at_a_time_effects(const experiment_design&
 // variance that the parameter explains alone) and the total-order index
 // (its share with all its interactions), each with the 2.5th to 97.5th
 // percentile interval of `resamples` bootstrap resamples of the rows.
-// Indices of an outcome without variance, or with a missing value at some
-// point, are not a number.
+// Indices of an outcome that does not vary over the rows of A and B (whose
+// variance, the indices' denominator, is 0), or with a missing value at
+// some point, are not a number, and `defined` says which. Resamples of the
+// rows in which the outcome does not vary define no index and take no part
+// in the interval, which is not a number when no resample defines one.
+enum class index_definition {
+    defined,
+    outcome_constant,  // the outcome has one value at every point of A and B
+    outcome_missing,   // the outcome is missing (not a number) at some point
+};
+
 struct sobol_index {
     std::size_t parameter = 0;
     std::size_t outcome = 0;
@@ -64,6 +73,7 @@ struct sobol_index {
     double total_order = 0;
     double total_order_low = 0;
     double total_order_high = 0;
+    index_definition defined = index_definition::defined;
 };
 
 // An index's values by name, in the order of their columns in every table of

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -42,5 +43,9 @@ std::vector<std::string> summary_column_names();
 
 // A generation's values in the order of summary_column_names().
 std::vector<double> summary_column_values(const generation_summary& generation);
+
+// The generation back from those values (as a summary table's line reads
+// them): bad_value unless there is one value per column.
+generation_summary summary_from_column_values(std::int32_t generation, std::span<const double> values);
 
 }  // namespace zemrath

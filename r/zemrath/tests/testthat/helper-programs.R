@@ -49,9 +49,10 @@ program_rows <- function(answers, seed) {
   rows
 }
 
-# Runs one of the programs with arguments; its standard output.
+# Runs one of the programs with arguments; its standard output (its warnings
+# about values outside their meaning go to standard error).
 run_program <- function(variable, arguments) {
-  output <- suppressWarnings(system2(program_path(variable), arguments, stdout = TRUE, stderr = TRUE))
+  output <- suppressWarnings(system2(program_path(variable), arguments, stdout = TRUE, stderr = FALSE))
   status <- attr(output, "status")
   if (!is.null(status)) stop(variable, " ended with status ", status, ": ", paste(output, collapse = "\n"))
   output
