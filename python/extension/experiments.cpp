@@ -41,6 +41,13 @@ std::vector<std::string> varied_keys(const sweep::experiment& plan) {
     return keys;
 }
 
+// The varied parameters' columns, as points.csv and outcomes.csv name them.
+std::vector<std::string> varied_columns(const sweep::experiment& plan) {
+    std::vector<std::string> names;
+    for (const varied_parameter& parameter : plan.design.varied) names.emplace_back(answer_fields[parameter.answer].name);
+    return names;
+}
+
 py::dict design_point_columns(const sweep::experiment& plan) {
     const std::vector<parameter_set> points = design_points(plan.design);
     return answer_columns(points);
@@ -122,6 +129,7 @@ void add_experiments(py::module_& module) {
             return std::string(design_kind_name(plan.design.kind));
         })
         .def_property_readonly("varied", &varied_keys)
+        .def_property_readonly("varied_columns", &varied_columns)
         .def_property_readonly("log_scaled",
                                [](const sweep::experiment& plan) {
                                    std::vector<bool> log;

@@ -59,7 +59,7 @@ def test_a_point_is_run_ensemble_of_its_parameters(tmp_path, answers_file):
                              seeds="0-99", threads=1)
     mine = s.summary[s.summary["point"] == 7].drop(columns="point").reset_index(drop=True)
     pd.testing.assert_frame_equal(mine, e.summary, check_exact=True)
-    np.testing.assert_array_equal(s.outcomes.iloc[7].drop("point").to_numpy(), e.outcomes.to_numpy())
+    np.testing.assert_array_equal(s.outcomes.iloc[7][list(zemrath.OUTCOME_COLUMNS)].to_numpy(), e.outcomes.to_numpy())
 
 
 def test_a_dict_with_the_keys_of_the_file_is_the_same_experiment(tmp_path, answers_file):

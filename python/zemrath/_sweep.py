@@ -69,7 +69,8 @@ class Sweep:
             ten parameters as used (the columns of ``points.csv``).
         summary: a DataFrame: point, then the columns of an ensemble's
             summary, for every generation of every point (``summary.csv``).
-        outcomes: a DataFrame: point, then at the last generation each outcome
+        outcomes: a DataFrame: point, the varied parameters (as in points),
+            then at the last generation each outcome
             (``outcomes.csv``: extinct_fraction, adults_mean, adults_p5,
             adults_p50, adults_p95, median_extinction_generation, which is
             NaN where no stream died out, and wrapped_fraction).
@@ -99,8 +100,9 @@ class Sweep:
             [frame.assign(point=number)[["point", *frame.columns]] for number, frame in zip(numbers, summaries)],
             ignore_index=True)
         values = np.array([outcomes for _, outcomes in results], dtype=float).reshape(len(results), len(OUTCOME_COLUMNS))
-        self.outcomes = pd.concat([pd.DataFrame({"point": numbers}), pd.DataFrame(values, columns=OUTCOME_COLUMNS)],
-                                  axis=1)
+        # Each point's varied parameters beside its outcomes, as outcomes.csv has them.
+        self.outcomes = pd.concat([self.points[["point", *plan.varied_columns]],
+                                   pd.DataFrame(values, columns=OUTCOME_COLUMNS)], axis=1)
         analysis = plan.analyse(values)
         sensitivity = analysis["sensitivity"]
         self.sensitivity = pd.DataFrame(sensitivity) if sensitivity is not None else None
