@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -174,25 +173,12 @@ TEST(ExplorationWarnings, SweepWarnsOncePerParameterWhateverThePointsAre) {
     EXPECT_EQ(std::count(std::istreambuf_iterator<char>(points), {}, '\n'), 9);
 }
 
-// The port of the address the program prints once it listens, or 0.
-int printed_port(const runner::started_program& started) {
-    const std::regex address(R"(http://[^ ]+:(\d+)/)");
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (std::chrono::steady_clock::now() < give_up) {
-        std::smatch found;
-        const std::string output = runner::read_file(started.scratch / "stdout");
-        if (std::regex_search(output, found, address)) return std::stoi(found[1]);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return 0;
-}
-
 TEST(ExplorationWarnings, ExplorerAnswersCarryTheWarningsByFieldAndItsStartSaysThemOnce) {
     const auto answers = runner::make_scratch_directory() / "answers.txt";
     std::ofstream(answers, std::ios::binary) << "0.013\n0.8\n1.5\n-400\n2\n0.5\n0.1\n4\n1\n6\n";
     const runner::started_program started =
         runner::start_program(runner::make_explore_run({"--answers", answers.string(), "--port", "0", "--threads", "2"}));
-    const int port = printed_port(started);
+    const int port = runner::printed_port(started);
     ASSERT_NE(port, 0);
     httplib::Client client("127.0.0.1", port);
     client.set_read_timeout(120);

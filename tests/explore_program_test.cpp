@@ -13,7 +13,6 @@
 #include <fstream>
 #include <future>
 #include <memory>
-#include <regex>
 #include <thread>
 #include <vector>
 
@@ -35,20 +34,6 @@ std::string answers_file(const std::string& contents) {
     return path.string();
 }
 
-// The port of the address the program prints once it listens, or 0 when it
-// printed none within a generous while.
-int printed_port(const runner::started_program& started) {
-    const std::regex address(R"(http://[^ ]+:(\d+)/)");
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (std::chrono::steady_clock::now() < give_up) {
-        std::smatch found;
-        const std::string output = runner::read_file(started.scratch / "stdout");
-        if (std::regex_search(output, found, address)) return std::stoi(found[1]);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return 0;
-}
-
 std::string long_computation() {
     return R"({"parameters": {"embryo-larval-survival": "0.013", "max-juvenile-survival": "0.8",
                "adult-survival": "0.6", "carrying-capacity": "400", "weight-increase-rate": "2",
@@ -67,7 +52,7 @@ TEST(ExploreProgram, StartsFromTheAnswersFileAndStopsCleanlyOnASignal) {
         SCOPED_TRACE(c.said);
         const runner::started_program started = runner::start_program(
             runner::make_explore_run({"--answers", answers, "--port", "0", "--threads", "2"}));
-        const int port = printed_port(started);
+        const int port = runner::printed_port(started);
         ASSERT_NE(port, 0);
         httplib::Client client("127.0.0.1", port);
         client.set_read_timeout(300);
@@ -112,7 +97,7 @@ struct explorer_process {
     bool finished = false;
 
     explicit explorer_process(const runner::program_run& run)
-        : started(runner::start_program(run)), port(printed_port(started)) {}
+        : started(runner::start_program(run)), port(runner::printed_port(started)) {}
     explorer_process(const explorer_process&) = delete;
     explorer_process& operator=(const explorer_process&) = delete;
     ~explorer_process() {
@@ -298,7 +283,7 @@ TEST(ExploreProgram, AComputationBeyondItsMemoryIsRefusedUnderAnAddressSpaceLimi
 TEST(ExploreProgram, WarnsWhenListeningBeyondThisMachine) {
     const runner::started_program started =
         runner::start_program(runner::make_explore_run({"--host", "0.0.0.0", "--port", "0"}));
-    const int port = printed_port(started);
+    const int port = runner::printed_port(started);
     ASSERT_NE(port, 0);
     httplib::Client client("127.0.0.1", port);
     const auto page = client.Get("/");

@@ -11,6 +11,8 @@
 #include <thread>
 #include <cstdlib>
 #include <fstream>
+#include <chrono>
+#include <regex>
 #include <sstream>
 
 namespace zemrath::testing {
@@ -127,6 +129,18 @@ started_program start_program(const program_run& run) {
         ::_exit(127);
     }
     return {child, scratch};
+}
+
+int printed_port(const started_program& started) {
+    const std::regex address(R"(http://[^ ]+:(\d+)/)");
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < give_up) {
+        std::smatch found;
+        const std::string output = read_file(started.scratch / "stdout");
+        if (std::regex_search(output, found, address)) return std::stoi(found[1]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return 0;
 }
 
 program_result finish_program(const started_program& started) {

@@ -99,6 +99,10 @@ struct started_program {
 started_program start_program(const program_run& run);
 program_result finish_program(const started_program& started);
 
+// The port of the address a started explorer prints once it listens, or 0
+// when it printed none within a generous while.
+int printed_port(const started_program& started);
+
 // Whether the program under test was built with the address sanitizer, which
 // cannot run under an address-space limit.
 inline constexpr bool program_is_sanitized =
