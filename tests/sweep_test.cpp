@@ -6,10 +6,13 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <numeric>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -98,7 +101,38 @@ TEST(Sweep, EveryPointIsTheEnsembleOfItsAnswers) {
         << result.standard_output;
 
     const file_contents files = final_files(out);
-    EXPECT_EQ(files.size(), 4u);  // points, summary, outcomes, figure
+    EXPECT_EQ(files.size(), 5u);  // points, summary, outcomes, variance shares, figure
+    {
+        // The adults' split, worked out from each point's mean and standard
+        // deviation over its streams at the last generation in summary.csv.
+        const auto summary = lines_of(files.at("summary.csv"));
+        const auto header = fields_of(summary[0]);
+        const auto column = [&](const char* name) {
+            return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+        };
+        std::vector<double> means, variances;
+        for (const std::string& line : summary)
+            if (const auto f = fields_of(line); f[1] == "12") {
+                means.push_back(std::stod(f[column("adults_mean")]));
+                variances.push_back(std::pow(std::stod(f[column("adults_sd")]), 2));
+            }
+        ASSERT_EQ(means.size(), 12u);
+        const double grand = std::accumulate(means.begin(), means.end(), 0.0) / 12;
+        double between = 0;
+        for (double m : means) between += (m - grand) * (m - grand) / 12;
+        const double within = std::accumulate(variances.begin(), variances.end(), 0.0) / 12;
+        const auto shares = lines_of(files.at("variance-share.csv"));
+        ASSERT_EQ(shares.size(), 3u);
+        EXPECT_EQ(shares[0], "outcome,total_variance,points_share,streams_share");
+        EXPECT_TRUE(shares[1].starts_with("extinct_fraction,")) << shares[1];
+        const auto adults = fields_of(shares[2]);
+        ASSERT_EQ(adults.size(), 4u);
+        EXPECT_EQ(adults[0], "adults_mean");
+        EXPECT_NEAR(std::stod(adults[1]), between + within, 1e-9 * (between + within));
+        EXPECT_NEAR(std::stod(adults[3]), within / (between + within), 1e-9);
+        EXPECT_NE(result.standard_output.find("the streams' share of the adults' variance at the last generation: "),
+                  std::string::npos);
+    }
     const auto points = lines_of(files.at("points.csv"));
     ASSERT_EQ(points.size(), 13u);
     EXPECT_EQ(points[0],
@@ -413,6 +447,35 @@ TEST(Sweep, ShardsMergeIntoTheFilesOfOneRun) {
     EXPECT_EQ(final_files(out), final_files(whole));
 }
 
+TEST(Sweep, ScreeningAndSpectralDesignsSurviveKillsAndShards) {
+    for (const char* design : {"kind = \"morris\"\ntrajectories = 6\nlevels = 6\nselect-from = 30\nsample-seed = 3",
+                               "kind = \"efast\"\nsamples = 65\nresamples = 2\nsample-seed = 3"}) {
+        SCOPED_TRACE(design);
+        const auto folder = experiment_folder(
+            "answers = \"answers.txt\"\nseeds = \"0-29\"\n[parameters]\ngenerations = 20\n"
+            "[vary.carrying-capacity]\nfrom = 100\nto = 1600\nscale = \"log\"\n"
+            "[vary.adult-survival]\nfrom = 0.3\nto = 0.6\n[design]\n" +
+            std::string(design) + "\n");
+        const auto whole = runner::make_scratch_directory() / "whole";
+        ASSERT_EQ(run_experiment(folder, whole).exit_status, 0);
+        EXPECT_TRUE(std::filesystem::exists(whole / "sensitivity.csv"));
+
+        const auto killed = runner::make_scratch_directory() / "killed";
+        const runner::started_program started = runner::start_program(runner::make_sweep_run(
+            {"run", (folder / "experiment.toml").string(), "--out", killed.string(), "--quiet", "--threads", "1"}));
+        ASSERT_TRUE(points_kept(killed, 3));
+        ::kill(started.pid, SIGKILL);
+        runner::finish_program(started);
+        ASSERT_EQ(run_experiment(folder, killed).exit_status, 0);
+        EXPECT_EQ(final_files(killed), final_files(whole));
+
+        const auto sharded = runner::make_scratch_directory() / "sharded";
+        for (const char* shard : {"1/2", "0/2"}) ASSERT_EQ(run_experiment(folder, sharded, {"--shard", shard}).exit_status, 0);
+        ASSERT_EQ(sweep({"merge", sharded.string()}).exit_status, 0);
+        EXPECT_EQ(final_files(sharded), final_files(whole));
+    }
+}
+
 TEST(Sweep, AnotherExperimentInTheSameFolderNeedsRestart) {
     const auto folder = experiment_folder(grid_experiment);
     const auto out = runner::make_scratch_directory() / "out";
@@ -445,7 +508,14 @@ TEST(Sweep, DesignsWithSensitivityTables) {
         {"kind = \"sobol\"\nsamples = 8\nsample-seed = 5", 8 * 4,
          "parameter,outcome,first_order,first_order_low,first_order_high,total_order,total_order_low,total_order_high",
          2 * 7, "Sensitivity of the share of streams extinct"},
-        {"kind = \"latin-hypercube\"\nsamples = 6", 6, nullptr, 0, "against each varied parameter"},
+        {"kind = \"latin-hypercube\"\nsamples = 6", 6, "parameter,outcome,prcc,prcc_p_value", 2 * 7,
+         "Partial rank correlation with the share of streams extinct"},
+        {"kind = \"morris\"\ntrajectories = 4\nselect-from = 10", 4 * 3,
+         "parameter,outcome,mu,mu_star,sigma,mu_star_low,mu_star_high", 2 * 7, "Screening of the share of streams extinct"},
+        {"kind = \"efast\"\nsamples = 65\nresamples = 2", 65 * 2 * 2,
+         "parameter,outcome,first_order,first_order_low,first_order_high,total_order,total_order_low,total_order_high",
+         2 * 7, "95% interval over the phases"},
+        {"kind = \"grid\"", 3 * 2, nullptr, 0, "Share of streams extinct"},
     };
     for (const case_t& c : cases) {
         SCOPED_TRACE(c.design);

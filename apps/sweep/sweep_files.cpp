@@ -18,6 +18,7 @@ namespace zemrath::sweep {
 namespace {
 
 constexpr const char* sensitivity_file_name = "sensitivity.csv";
+constexpr const char* variance_share_file_name = "variance-share.csv";
 
 std::string answer_text(const parameter_set& answers, std::size_t answer) {
     const answer_field& field = answer_fields[answer];
@@ -106,10 +107,23 @@ void write_entries(results::file_set& set, results::staged_file& file, const exp
 
 void write_sensitivity(results::file_set& set, const experiment& plan, const sweep_analysis& analysis) {
     results::staged_file& file = results::add_file(set, sensitivity_file_name);
-    if (plan.design.kind == design_kind::one_at_a_time)
-        write_entries(set, file, plan, analysis.effects, effect_columns);
-    else
-        write_entries(set, file, plan, analysis.indices, sobol_index_columns);
+    switch (plan.design.kind) {
+    case design_kind::one_at_a_time: return write_entries(set, file, plan, analysis.effects, effect_columns);
+    case design_kind::morris: return write_entries(set, file, plan, analysis.screening, morris_effect_columns);
+    case design_kind::latin_hypercube:
+        return write_entries(set, file, plan, analysis.correlations, rank_correlation_columns);
+    case design_kind::grid: return;
+    case design_kind::sobol:
+    case design_kind::efast: return write_entries(set, file, plan, analysis.indices, sobol_index_columns);
+    }
+}
+
+void write_variance_shares(results::file_set& set, const sweep_analysis& analysis) {
+    std::string text = "outcome,total_variance,points_share,streams_share\n";
+    for (const variance_share& share : analysis.variance)
+        text += std::string(outcome_columns[share.outcome].name) + "," + outcome_text(share.total_variance) + "," +
+                outcome_text(share.points_share) + "," + outcome_text(share.streams_share) + "\n";
+    results::write_to(set, results::add_file(set, variance_share_file_name), text);
 }
 
 // A generation of which every statistic is missing.
@@ -144,6 +158,15 @@ std::vector<point_outcomes> kept_outcomes(const point_store& store, std::size_t 
     return outcomes;
 }
 
+std::vector<generation_summary> kept_last_generations(const point_store& store, std::size_t points) {
+    std::vector<generation_summary> last;
+    for (std::size_t point = 0; point < points; ++point) {
+        const std::optional<generation_summary> summary = last_summary_in_record(point_record(store, point));
+        last.push_back(summary ? *summary : missing_generation());
+    }
+    return last;
+}
+
 std::vector<point_outcomes> kept_outcomes_at(const point_store& store, std::size_t points, std::int32_t generation) {
     std::vector<point_outcomes> outcomes;
     for (std::size_t point = 0; point < points; ++point) {
@@ -162,6 +185,7 @@ void write_sweep_files(const std::filesystem::path& directory, const experiment&
     write_summary(set, store, points.size());
     write_outcomes(set, plan, points, analysis.outcomes);
     if (sensitivity) write_sensitivity(set, plan, analysis);
+    write_variance_shares(set, analysis);
     results::write_to(set, results::add_file(set, "sweep.svg"), figure);
     results::commit(set, sensitivity ? std::vector<std::string>{} : std::vector<std::string>{sensitivity_file_name});
 }
@@ -170,6 +194,7 @@ std::string sweep_text_summary(const experiment& plan, std::span<const parameter
                                const sweep_analysis& analysis, const std::filesystem::path& directory) {
     std::string files = "points.csv, summary.csv, outcomes.csv";
     if (has_sensitivity(plan.design.kind)) files += ", sensitivity.csv";
+    files += ", variance-share.csv";
     return text::sweep_summary_text(plan.design, plan.seeds, points.size(), analysis) + "written to " +
            directory.string() + ": " + files + ", sweep.svg\n";
 }

@@ -7,6 +7,11 @@
 //   sensitivity.csv one at a time: each parameter's lowest and highest value
 //                   and every outcome there and at base; Sobol: first- and
 //                   total-order indices with their bootstrap intervals;
+//                   eFAST: the same indices with their phases' intervals;
+//                   Morris: the elementary effects' statistics; Latin
+//                   hypercube: partial rank correlations and p-values;
+//   variance-share.csv each outcome per stream's variance over all points
+//                   and streams, and the shares of the points and streams;
 //   sweep.svg       a figure fit for the design.
 #pragma once
 
@@ -35,6 +40,9 @@ void write_sweep_files(const std::filesystem::path& directory, const experiment&
 
 // The outcomes of every point, read from the store.
 std::vector<point_outcomes> kept_outcomes(const point_store& store, std::size_t points);
+
+// Every point's summary of its last generation, from the store.
+std::vector<generation_summary> kept_last_generations(const point_store& store, std::size_t points);
 
 // The outcomes of every point at one generation, from its kept summary
 // line (outcomes_at): missing at a point that did not run that many.

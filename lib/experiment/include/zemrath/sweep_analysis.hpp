@@ -10,9 +10,15 @@
 #include <cstddef>
 #include <vector>
 
+#include <span>
+
 #include "zemrath/design.hpp"
+#include "zemrath/ensemble_summary.hpp"
 #include "zemrath/outcomes.hpp"
+#include "zemrath/rank_correlation.hpp"
+#include "zemrath/screening.hpp"
 #include "zemrath/sensitivity.hpp"
+#include "zemrath/variance_share.hpp"
 
 namespace zemrath {
 
@@ -28,14 +34,20 @@ struct sweep_analysis {
     std::vector<point_outcomes> outcomes;  // one per point of the design, in design order
     std::array<outcome_extremes, outcome_columns.size()> extremes;  // in the order of outcome_columns
     std::vector<one_at_a_time_effect> effects;  // one-at-a-time designs only
-    std::vector<sobol_index> indices;           // Sobol designs only
+    std::vector<sobol_index> indices;           // Sobol and eFAST designs only
+    std::vector<morris_effect> screening;       // Morris designs only
+    std::vector<partial_rank_correlation> correlations;  // Latin hypercube designs only
+    std::vector<variance_share> variance;       // when the points' last generations are given
 };
 
-// Whether the design's kind measures sensitivity (one at a time, Sobol).
+// Whether the design's kind measures sensitivity (every kind but the grid).
 bool has_sensitivity(design_kind kind);
 
 // The analysis of the outcomes of the design's points, one per point in
-// design order (bad_value when a sensitivity measure finds another count).
-sweep_analysis analyse_sweep(const experiment_design& design, std::vector<point_outcomes> outcomes);
+// design order (bad_value when a sensitivity measure finds another count),
+// and, given each point's summary of its last generation (one per point
+// too), the streams' share of the variance.
+sweep_analysis analyse_sweep(const experiment_design& design, std::vector<point_outcomes> outcomes,
+                             std::span<const generation_summary> last_generations = {});
 
 }  // namespace zemrath
