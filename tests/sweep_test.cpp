@@ -544,6 +544,24 @@ TEST(Sweep, DesignsWithSensitivityTables) {
             EXPECT_TRUE(sensitivity[1].starts_with("carrying-capacity,extinct_fraction,")) << sensitivity[1];
         }
         EXPECT_NE(runner::read_file(out / "sweep.svg").find(c.figure), std::string::npos);
+
+        // Sobol, Morris and eFAST designs follow their indices over the
+        // generations, and at the last one they are those of sensitivity.csv.
+        const bool over_time = c.design[8] == 's' || c.design[8] == 'm' || c.design[8] == 'e';
+        ASSERT_EQ(std::filesystem::exists(out / "sensitivity-by-generation.csv"), over_time);
+        EXPECT_EQ(std::filesystem::exists(out / "sensitivity-by-generation.svg"), over_time);
+        if (!over_time) continue;
+        const auto by_generation = lines_of(runner::read_file(out / "sensitivity-by-generation.csv"));
+        EXPECT_EQ(by_generation[0], "generation," + std::string(c.header));
+        EXPECT_EQ(by_generation.size(), 1 + 9 * 2 * 2);  // generations 0 to 8, two parameters, two outcomes
+        const auto sensitivity = lines_of(runner::read_file(out / "sensitivity.csv"));
+        std::size_t compared = 0;
+        for (const std::string& line : by_generation) {
+            if (!line.starts_with("8,")) continue;
+            EXPECT_NE(std::find(sensitivity.begin(), sensitivity.end(), line.substr(2)), sensitivity.end()) << line;
+            ++compared;
+        }
+        EXPECT_EQ(compared, 4u);
     }
 }
 

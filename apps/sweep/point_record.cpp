@@ -196,6 +196,15 @@ std::optional<generation_summary> summary_in_record(std::string_view record, std
     return found;
 }
 
+std::vector<generation_summary> summaries_in_record(std::string_view record) {
+    std::vector<generation_summary> found;
+    for_each_summary_line(record, [&](std::int32_t at, std::string_view values) {
+        found.push_back(summary_of_line(at, values));
+        return true;
+    });
+    return found;
+}
+
 std::optional<generation_summary> last_summary_in_record(std::string_view record) {
     std::optional<std::pair<std::int32_t, std::string_view>> last;
     for_each_summary_line(record, [&](std::int32_t at, std::string_view values) {

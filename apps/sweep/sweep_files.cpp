@@ -1,5 +1,6 @@
 #include "sweep/sweep_files.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -19,6 +20,8 @@ namespace {
 
 constexpr const char* sensitivity_file_name = "sensitivity.csv";
 constexpr const char* variance_share_file_name = "variance-share.csv";
+constexpr const char* by_generation_file_name = "sensitivity-by-generation.csv";
+constexpr const char* by_generation_figure_name = "sensitivity-by-generation.svg";
 
 std::string answer_text(const parameter_set& answers, std::size_t answer) {
     const answer_field& field = answer_fields[answer];
@@ -118,6 +121,38 @@ void write_sensitivity(results::file_set& set, const experiment& plan, const swe
     }
 }
 
+// generation, parameter, outcome, then the entry's values, for the
+// outcomes over time.
+template <typename Entry, typename Columns>
+std::string entries_over_time(const experiment& plan, const indices_over_time& over_time,
+                              std::vector<Entry> sweep_analysis::*entries, const Columns& columns) {
+    const std::vector<std::size_t> followed = outcomes_over_time();
+    std::string text = "generation,parameter,outcome";
+    for (const auto& column : columns) {
+        text += ',';
+        text += column.name;
+    }
+    text += '\n';
+    for (const auto& [generation, analysis] : over_time)
+        for (const Entry& entry : analysis.*entries) {
+            if (std::find(followed.begin(), followed.end(), entry.outcome) == followed.end()) continue;
+            text += std::to_string(generation) + "," + parameter_name(plan, entry.parameter) + "," +
+                    std::string(outcome_columns[entry.outcome].name);
+            for (const auto& column : columns) {
+                text += ',';
+                text += outcome_text(entry.*column.field);
+            }
+            text += '\n';
+        }
+    return text;
+}
+
+std::string by_generation_csv(const experiment& plan, const indices_over_time& over_time) {
+    if (plan.design.kind == design_kind::morris)
+        return entries_over_time(plan, over_time, &sweep_analysis::screening, morris_effect_columns);
+    return entries_over_time(plan, over_time, &sweep_analysis::indices, sobol_index_columns);
+}
+
 void write_variance_shares(results::file_set& set, const sweep_analysis& analysis) {
     std::string text = "outcome,total_variance,points_share,streams_share\n";
     for (const variance_share& share : analysis.variance)
@@ -167,6 +202,37 @@ std::vector<generation_summary> kept_last_generations(const point_store& store, 
     return last;
 }
 
+indices_over_time kept_indices_over_time(const experiment& plan, std::span<const parameter_set> points,
+                                         const point_store& store) {
+    if (!follows_generations(plan.design.kind)) return {};
+    // The outcomes over time of every point and generation, each record
+    // read once: followed[point][generation][k].
+    const std::vector<std::size_t> followed = outcomes_over_time();
+    std::vector<std::vector<std::vector<double>>> kept(points.size());
+    std::int32_t last = 0;
+    for (std::size_t point = 0; point < points.size(); ++point)
+        for (const generation_summary& g : summaries_in_record(point_record(store, point))) {
+            if (g.generation < 0 || static_cast<std::size_t>(g.generation) != kept[point].size()) continue;
+            const point_outcomes o = outcomes_at(g);
+            std::vector<double>& values = kept[point].emplace_back();
+            for (std::size_t k : followed) values.push_back(o.*outcome_columns[k].field);
+            last = std::max(last, g.generation);
+        }
+    indices_over_time over_time;
+    for (std::int32_t generation = 0; generation <= last; ++generation) {
+        std::vector<point_outcomes> outcomes(points.size(), outcomes_at(missing_generation()));
+        for (std::size_t point = 0; point < points.size(); ++point) {
+            if (static_cast<std::size_t>(generation) >= kept[point].size()) continue;
+            for (std::size_t i = 0; i < followed.size(); ++i)
+                outcomes[point].*outcome_columns[followed[i]].field = kept[point][static_cast<std::size_t>(generation)][i];
+        }
+        sweep_analysis analysis = analyse_generation(plan.design, std::move(outcomes));
+        analysis.outcomes.clear();
+        over_time.emplace_back(generation, std::move(analysis));
+    }
+    return over_time;
+}
+
 std::vector<point_outcomes> kept_outcomes_at(const point_store& store, std::size_t points, std::int32_t generation) {
     std::vector<point_outcomes> outcomes;
     for (std::size_t point = 0; point < points; ++point) {
@@ -178,25 +244,36 @@ std::vector<point_outcomes> kept_outcomes_at(const point_store& store, std::size
 
 void write_sweep_files(const std::filesystem::path& directory, const experiment& plan,
                        std::span<const parameter_set> points, const point_store& store,
-                       const sweep_analysis& analysis, const std::string& figure) {
+                       const sweep_analysis& analysis, const indices_over_time& over_time,
+                       const std::string& figure) {
     const bool sensitivity = has_sensitivity(plan.design.kind);
+    const bool followed = follows_generations(plan.design.kind);
     results::file_set set(directory);
     results::write_to(set, results::add_file(set, "points.csv"), points_csv(points));
     write_summary(set, store, points.size());
     write_outcomes(set, plan, points, analysis.outcomes);
     if (sensitivity) write_sensitivity(set, plan, analysis);
     write_variance_shares(set, analysis);
+    if (followed) {
+        results::write_to(set, results::add_file(set, by_generation_file_name), by_generation_csv(plan, over_time));
+        results::write_to(set, results::add_file(set, by_generation_figure_name),
+                          sensitivity_over_time_svg(plan, points, over_time));
+    }
     results::write_to(set, results::add_file(set, "sweep.svg"), figure);
-    results::commit(set, sensitivity ? std::vector<std::string>{} : std::vector<std::string>{sensitivity_file_name});
+    std::vector<std::string> stale;
+    if (!sensitivity) stale.push_back(sensitivity_file_name);
+    if (!followed) stale.insert(stale.end(), {by_generation_file_name, by_generation_figure_name});
+    results::commit(set, stale);
 }
 
 std::string sweep_text_summary(const experiment& plan, std::span<const parameter_set> points,
                                const sweep_analysis& analysis, const std::filesystem::path& directory) {
     std::string files = "points.csv, summary.csv, outcomes.csv";
     if (has_sensitivity(plan.design.kind)) files += ", sensitivity.csv";
-    files += ", variance-share.csv";
+    if (follows_generations(plan.design.kind)) files += ", sensitivity-by-generation.csv, sensitivity-by-generation.svg";
+    files += ", variance-share.csv, sweep.svg";
     return text::sweep_summary_text(plan.design, plan.seeds, points.size(), analysis) + "written to " +
-           directory.string() + ": " + files + ", sweep.svg\n";
+           directory.string() + ": " + files + "\n";
 }
 
 }  // namespace zemrath::sweep

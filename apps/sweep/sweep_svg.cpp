@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <array>
+#include <limits>
 #include <numeric>
 
 #include "results/svg_plot.hpp"
@@ -483,7 +485,72 @@ std::string scatter_figure(const figure& f) {
     return svg + "</svg>\n";
 }
 
+// One colour per parameter, told apart in print.
+constexpr std::array<std::string_view, 10> parameter_colours = {"#08306b", "#b2182b", "#238b45", "#6a51a3", "#d94801",
+                                                                 "#41b6c4", "#969696", "#e7298a", "#8c6d31", "#000000"};
+
+// A parameter's index of an outcome at one generation, as the figure over
+// time draws it.
+double index_over_time(const sweep_analysis& analysis, std::size_t parameter, std::size_t outcome) {
+    for (const sobol_index& i : analysis.indices)
+        if (i.parameter == parameter && i.outcome == outcome) return i.total_order;
+    for (const morris_effect& e : analysis.screening)
+        if (e.parameter == parameter && e.outcome == outcome) return e.mu_star;
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
 }  // namespace
+
+std::string sensitivity_over_time_svg(const experiment& plan, std::span<const parameter_set> points,
+                                      std::span<const std::pair<std::int32_t, sweep_analysis>> over_time) {
+    const std::vector<std::size_t> followed = outcomes_over_time();
+    const figure_choice choice{};
+    const sweep_analysis none{};
+    const figure f{plan, points, none, choice};
+    const double panel_height = 260, top = 110;
+    std::string svg = svg_document_start(page_width, top + (panel_height + 90) * static_cast<double>(followed.size()));
+    const bool morris = plan.design.kind == design_kind::morris;
+    add_heading(svg, f, std::string(morris ? "Screening" : "Sensitivity") + " generation by generation");
+    std::vector<double> generations;
+    for (const auto& entry : over_time) generations.push_back(entry.first);
+    const std::size_t parameters = plan.design.varied.size();
+    for (std::size_t panel = 0; panel < followed.size(); ++panel) {
+        const std::size_t outcome = followed[panel];
+        double high = morris ? 0 : 1;
+        for (const auto& entry : over_time)
+            for (std::size_t j = 0; j < parameters; ++j)
+                if (const double v = index_over_time(entry.second, j, outcome); std::isfinite(v)) high = std::max(high, v);
+        const double y0 = top + (panel_height + 90) * static_cast<double>(panel);
+        const frame fr{plot_left, 620, y0, y0 + panel_height, value_axis(generations, 5), round_axis(0, high, 5, 1e-9)};
+        add_grid(svg, fr, false);
+        for (std::size_t j = 0; j < parameters; ++j) {
+            const std::string colour(parameter_colours[j % parameter_colours.size()]);
+            std::string line;
+            const auto flush = [&] {
+                if (line.find(' ') != line.rfind(' '))
+                    svg += "<polyline points=\"" + line + "\" fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"2\"/>\n";
+                line.clear();
+            };
+            for (const auto& [generation, analysis] : over_time) {
+                const double v = index_over_time(analysis, j, outcome);
+                if (!std::isfinite(v)) {
+                    flush();
+                    continue;
+                }
+                line += coordinate(x_at(fr, generation)) + "," + coordinate(y_at(fr, v)) + " ";
+            }
+            flush();
+            const double legend_y = fr.top + 16 + 20 * static_cast<double>(j);
+            add_line(svg, 640, legend_y - 4, 664, legend_y - 4, colour, 2);
+            add_text(svg, 670, legend_y, text::parameter_title(plan.design.varied[j].answer), text_style);
+        }
+        add_x_axis_title(svg, fr, fr.bottom + 40, "Generation");
+        add_axis_title(svg, fr,
+                       std::string(morris ? "mu* of the " : "Total-order index of the ") +
+                           lower_first(text::outcome_title(outcome_columns[outcome].name)));
+    }
+    return svg + "</svg>\n";
+}
 
 std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points, const sweep_analysis& analysis,
                       const figure_choice& choice) {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "sweep/experiment_file.hpp"
 #include "zemrath/sweep_analysis.hpp"
@@ -31,5 +32,12 @@ struct figure_choice {
 // The analysis is that of the outcomes at the generation chosen.
 std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points, const sweep_analysis& analysis,
                       const figure_choice& choice = {});
+
+// sensitivity-by-generation.svg: for each outcome followed over time, one
+// panel with each parameter's index (total-order for Sobol and eFAST,
+// mu_star for Morris) against the generation; `over_time` holds each
+// generation's analysis.
+std::string sensitivity_over_time_svg(const experiment& plan, std::span<const parameter_set> points,
+                                      std::span<const std::pair<std::int32_t, sweep_analysis>> over_time);
 
 }  // namespace zemrath::sweep

@@ -1,6 +1,8 @@
 #include "zemrath/sweep_analysis.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "base/library_call.hpp"
 #include "experiment/outcome_values.hpp"
@@ -24,6 +26,29 @@ outcome_extremes extremes_of(std::span<const point_outcomes> outcomes, double po
 }  // namespace
 
 bool has_sensitivity(design_kind kind) { return kind != design_kind::grid; }
+
+bool follows_generations(design_kind kind) {
+    return kind == design_kind::sobol || kind == design_kind::morris || kind == design_kind::efast;
+}
+
+std::vector<std::size_t> outcomes_over_time() {
+    std::vector<std::size_t> found;
+    for (std::size_t k = 0; k < outcome_columns.size(); ++k) {
+        const std::string_view name = outcome_columns[k].name;
+        if (is_generation_statistic(k) && (name.ends_with("_fraction") || name.ends_with("_mean"))) found.push_back(k);
+    }
+    return found;
+}
+
+sweep_analysis analyse_generation(const experiment_design& design, std::vector<point_outcomes> outcomes) {
+    const std::vector<std::size_t> followed = outcomes_over_time();
+    // A missing outcome costs no resampling, so the others are made so.
+    for (point_outcomes& o : outcomes)
+        for (std::size_t k = 0; k < outcome_columns.size(); ++k)
+            if (std::find(followed.begin(), followed.end(), k) == followed.end()) o.*outcome_columns[k].field = not_a_number;
+    if (!follows_generations(design.kind)) return {};
+    return analyse_sweep(design, std::move(outcomes));
+}
 
 sweep_analysis analyse_sweep(const experiment_design& design, std::vector<point_outcomes> outcomes,
                              std::span<const generation_summary> last_generations) {

@@ -50,4 +50,20 @@ bool has_sensitivity(design_kind kind);
 sweep_analysis analyse_sweep(const experiment_design& design, std::vector<point_outcomes> outcomes,
                              std::span<const generation_summary> last_generations = {});
 
+// Whether the design's indices are followed generation by generation
+// (Sobol, Morris, eFAST).
+bool follows_generations(design_kind kind);
+
+// The outcomes whose indices are followed: those that every generation's
+// summary gives that are a share of streams or a mean over them
+// (extinct_fraction, adults_mean), in column order.
+std::vector<std::size_t> outcomes_over_time();
+
+// The indices (indices or screening) of the outcomes over time at one
+// generation, from every point's outcomes at it (outcomes_at; missing at a
+// point that did not run so many), the other outcomes taken as missing. At
+// the last generation that every point runs they are those of
+// analyse_sweep for the same outcomes.
+sweep_analysis analyse_generation(const experiment_design& design, std::vector<point_outcomes> outcomes);
+
 }  // namespace zemrath
