@@ -47,7 +47,7 @@ const notRunHere = new Map([
   ['cmake --workflow --preset sanitize', "the sanitizer build and its tests: the second half of scripts/test"],
   ['scripts/fuzz 300        # seconds per target; default 60',
    'runs for ten minutes with clang; fuzz_corpus_test replays the corpus in every build'],
-  ['cmake --preset bench && cmake --build --preset bench -j2\nbuild/bench/bench/draw_counting_bench\nbuild/bench/bench/whole_run_bench\nbuild/bench/bench/explore_memory_bench',
+  ['cmake --preset bench && cmake --build --preset bench -j2\nbuild/bench/bench/draw_counting_bench\nbuild/bench/bench/whole_run_bench\nbuild/bench/bench/explore_memory_bench\nbuild/bench/bench/sensitivity_bench',
    'builds the benchmarks and runs them, for many minutes'],
   ['cmake --preset release -DBUILD_TESTING=OFF && cmake --build --preset release -j2\ncmake --install build/release --prefix "$HOME/.local"',
    'rebuilds the build under test and installs into the home folder; Install.FindPackagePkgConfigAndHeaders installs the build into a scratch prefix'],
