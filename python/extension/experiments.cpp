@@ -84,18 +84,55 @@ py::dict entry_columns(const sweep::experiment& plan, const std::vector<Entry>& 
     return table;
 }
 
-// The sensitivity table (or None) and the lines zemrath-sweep prints.
+// Each point's summary of its last generation: a points x summary columns
+// array, in the order of summary_column_names.
+std::vector<generation_summary> last_generations_from(
+    const py::array_t<double, py::array::c_style | py::array::forcecast>& values) {
+    const std::size_t columns = summary_column_names().size();
+    if (values.ndim() != 2 || static_cast<std::size_t>(values.shape(1)) != columns)
+        throw error(error_code::bad_value, "the last generations must be a table of " + std::to_string(columns) +
+                                               " columns, one row per point", "last_generations");
+    std::vector<generation_summary> last;
+    for (py::ssize_t i = 0; i < values.shape(0); ++i)
+        last.push_back(summary_from_column_values(0, std::span(values.data(i, 0), columns)));
+    return last;
+}
+
+py::object sensitivity_columns(const sweep::experiment& plan, const sweep_analysis& analysis) {
+    switch (plan.design.kind) {
+    case design_kind::one_at_a_time: return entry_columns(plan, analysis.effects, effect_columns);
+    case design_kind::morris: return entry_columns(plan, analysis.screening, morris_effect_columns);
+    case design_kind::latin_hypercube: return entry_columns(plan, analysis.correlations, rank_correlation_columns);
+    case design_kind::sobol:
+    case design_kind::efast: return entry_columns(plan, analysis.indices, sobol_index_columns);
+    case design_kind::grid: break;
+    }
+    return py::none();
+}
+
+// The sensitivity table (or None), the variance shares and the lines
+// zemrath-sweep prints.
 py::dict analysis_of(const sweep::experiment& plan,
-                     const py::array_t<double, py::array::c_style | py::array::forcecast>& values) {
+                     const py::array_t<double, py::array::c_style | py::array::forcecast>& values,
+                     const py::array_t<double, py::array::c_style | py::array::forcecast>& last) {
     std::vector<point_outcomes> outcomes = outcomes_from(values);
     const std::size_t points = outcomes.size();
-    const sweep_analysis analysis = analyse_sweep(plan.design, std::move(outcomes));
+    const sweep_analysis analysis = analyse_sweep(plan.design, std::move(outcomes), last_generations_from(last));
     py::dict result;
-    result["sensitivity"] = py::none();
-    if (plan.design.kind == design_kind::one_at_a_time)
-        result["sensitivity"] = entry_columns(plan, analysis.effects, effect_columns);
-    else if (plan.design.kind == design_kind::sobol)
-        result["sensitivity"] = entry_columns(plan, analysis.indices, sobol_index_columns);
+    result["sensitivity"] = sensitivity_columns(plan, analysis);
+    py::dict shares;
+    std::vector<std::string> names;
+    for (const variance_share& share : analysis.variance) names.emplace_back(outcome_columns[share.outcome].name);
+    shares["outcome"] = names;
+    const auto column = [&](double variance_share::*field) {
+        py::array_t<double> values = new_column<double>(analysis.variance.size());
+        for (std::size_t i = 0; i < analysis.variance.size(); ++i) values.mutable_data()[i] = analysis.variance[i].*field;
+        return values;
+    };
+    shares["total_variance"] = column(&variance_share::total_variance);
+    shares["points_share"] = column(&variance_share::points_share);
+    shares["streams_share"] = column(&variance_share::streams_share);
+    result["variance_share"] = shares;
     result["text"] = text::sweep_summary_text(plan.design, plan.seeds, points, analysis);
     return result;
 }
@@ -146,7 +183,7 @@ void add_experiments(py::module_& module) {
                                })
         .def_property_readonly("base", [](const sweep::experiment& plan) { return parameters_to(plan.design.base); })
         .def("points", &design_point_columns)
-        .def("analyse", &analysis_of, py::arg("outcomes"));
+        .def("analyse", &analysis_of, py::arg("outcomes"), py::arg("last_generations"));
     module.def("sample_points", &sample_points, py::arg("base"), py::arg("answers"), py::arg("samples"));
 }
 
