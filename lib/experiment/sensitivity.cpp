@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "base/library_call.hpp"
 #include "design_random.hpp"

@@ -26,19 +26,24 @@ zemrath::design_kind kind_named(const std::string& name) {
 }
 
 bool takes_ranges(zemrath::design_kind kind) {
-    return kind == zemrath::design_kind::latin_hypercube || kind == zemrath::design_kind::sobol;
+    return kind != zemrath::design_kind::grid && kind != zemrath::design_kind::one_at_a_time;
 }
 
 // The design from run_sweep()'s arguments: `vary` names the parameters in
 // order, each with its list of values or, for the sampled designs, its
-// range c(from, to).
+// range c(from, to); `settings` holds the Morris and eFAST designs'
+// trajectories, levels, select_from and resamples.
 zemrath::experiment_design design_from_r(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind,
-                                         int samples, double sample_seed) {
+                                         int samples, double sample_seed, const Rcpp::List& settings) {
     zemrath::experiment_design design;
     design.base = parameters_from_r(base);
     design.kind = kind_named(kind);
     design.samples = samples;
     design.sample_seed = static_cast<std::uint64_t>(sample_seed);
+    design.trajectories = Rcpp::as<int>(settings["trajectories"]);
+    design.levels = Rcpp::as<int>(settings["levels"]);
+    design.select_from = Rcpp::as<int>(settings["select_from"]);
+    design.resamples = Rcpp::as<int>(settings["resamples"]);
     const Rcpp::CharacterVector names = vary.names();
     for (R_xlen_t j = 0; j < vary.size(); ++j) {
         const std::string name = Rcpp::as<std::string>(names[j]);
@@ -99,10 +104,10 @@ std::vector<std::string> cpp_design_kinds() {
 // answers as used.
 // [[Rcpp::export(rng = false)]]
 SEXP cpp_design_points(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind, int samples,
-                       double sample_seed) {
+                       double sample_seed, const Rcpp::List& settings) {
     return core_entry([&] {
         const std::vector<zemrath::parameter_set> points =
-            zemrath::design_points(design_from_r(base, vary, kind, samples, sample_seed));
+            zemrath::design_points(design_from_r(base, vary, kind, samples, sample_seed, settings));
         std::vector<std::string> names = {"point"};
         for (const zemrath::answer_field& field : zemrath::answer_fields) names.emplace_back(field.name);
         return new_data_frame(points.size(), names, [&](SEXP columns) {
@@ -146,11 +151,11 @@ Rcpp::List cpp_point_result(const Rcpp::List& parameters, const std::vector<int>
 
 // The sensitivity of the outcomes (a list of columns named as the outcomes
 // of cpp_point_result(), one value per point) for the designs that have one:
-// each parameter's effects one at a time, or the Sobol indices. NULL for
-// the others.
+// each parameter's effects one at a time, the Sobol or eFAST indices, the
+// Morris effects or the partial rank correlations. NULL for a grid.
 // [[Rcpp::export(rng = false)]]
 SEXP cpp_sensitivity(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind, int samples,
-                     double sample_seed, const Rcpp::List& outcomes) {
+                     double sample_seed, const Rcpp::List& settings, const Rcpp::List& outcomes) {
     std::vector<zemrath::point_outcomes> points;
     for (const zemrath::outcome_column& column : zemrath::outcome_columns) {
         const Rcpp::NumericVector values = outcomes[std::string(column.name)];
@@ -158,12 +163,20 @@ SEXP cpp_sensitivity(const Rcpp::List& base, const Rcpp::List& vary, const std::
         for (R_xlen_t i = 0; i < values.size(); ++i) points[static_cast<std::size_t>(i)].*column.field = values[i];
     }
     return core_entry([&]() -> SEXP {
-        const zemrath::experiment_design design = design_from_r(base, vary, kind, samples, sample_seed);
+        const zemrath::experiment_design design = design_from_r(base, vary, kind, samples, sample_seed, settings);
         const zemrath::sweep_analysis analysis = zemrath::analyse_sweep(design, points);
-        if (design.kind == zemrath::design_kind::one_at_a_time)
+        switch (design.kind) {
+        case zemrath::design_kind::one_at_a_time:
             return per_parameter_and_outcome(design, analysis.effects, zemrath::effect_columns);
-        if (design.kind == zemrath::design_kind::sobol)
+        case zemrath::design_kind::morris:
+            return per_parameter_and_outcome(design, analysis.screening, zemrath::morris_effect_columns);
+        case zemrath::design_kind::latin_hypercube:
+            return per_parameter_and_outcome(design, analysis.correlations, zemrath::rank_correlation_columns);
+        case zemrath::design_kind::sobol:
+        case zemrath::design_kind::efast:
             return per_parameter_and_outcome(design, analysis.indices, zemrath::sobol_index_columns);
+        case zemrath::design_kind::grid: break;
+        }
         return R_NilValue;
     });
 }

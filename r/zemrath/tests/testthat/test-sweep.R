@@ -38,7 +38,17 @@ sweep_cases <- list(
        vary = list(carrying_capacity = c(100, 1600), adult_survival = c(0.3, 0.6)),
        vary_toml = c("[vary.carrying-capacity]", "from = 100", "to = 1600",
                      "[vary.adult-survival]", "from = 0.3", "to = 0.6"),
-       design_toml = c('kind = "sobol"', "samples = 4", "sample-seed = 11"))
+       design_toml = c('kind = "sobol"', "samples = 4", "sample-seed = 11")),
+  list(design = "morris", samples = NULL, trajectories = 3, select_from = 6,
+       vary = list(carrying_capacity = c(100, 1600), adult_survival = c(0.3, 0.6)),
+       vary_toml = c("[vary.carrying-capacity]", "from = 100", "to = 1600",
+                     "[vary.adult-survival]", "from = 0.3", "to = 0.6"),
+       design_toml = c('kind = "morris"', "trajectories = 3", "select-from = 6", "sample-seed = 11")),
+  list(design = "efast", samples = 65, resamples = 2,
+       vary = list(carrying_capacity = c(100, 1600), adult_survival = c(0.3, 0.6)),
+       vary_toml = c("[vary.carrying-capacity]", "from = 100", "to = 1600",
+                     "[vary.adult-survival]", "from = 0.3", "to = 0.6"),
+       design_toml = c('kind = "efast"', "samples = 65", "resamples = 2", "sample-seed = 11"))
 )
 
 test_that("a sweep gives zemrath-sweep's points, summary, outcomes and sensitivity", {
@@ -46,7 +56,8 @@ test_that("a sweep gives zemrath-sweep's points, summary, outcomes and sensitivi
   for (case in sweep_cases) {
     program <- program_sweep(case$vary_toml, case$design_toml, "0-49")
     s <- run_sweep(p, case$vary, design = case$design, seeds = 0:49, samples = case$samples, sample_seed = 11,
-                   threads = 2)
+                   threads = 2, trajectories = case$trajectories, select_from = if (is.null(case$select_from)) 0 else case$select_from,
+                   resamples = if (is.null(case$resamples)) 1 else case$resamples)
     expect_identical(is.null(s$sensitivity), is.null(program$sensitivity), label = case$design)
     for (table in names(program)) {
       ours <- s[[table]]
