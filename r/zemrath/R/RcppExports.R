@@ -37,3 +37,7 @@ cpp_sensitivity <- function(base, vary, kind, samples, sample_seed, settings, ou
     .Call(`_zemrath_cpp_sensitivity`, base, vary, kind, samples, sample_seed, settings, outcomes)
 }
 
+cpp_variance_share <- function(last) {
+    .Call(`_zemrath_cpp_variance_share`, last)
+}
+

@@ -73,6 +73,11 @@
 #'       (`mu_star_low, mu_star_high`); for `"latin-hypercube"` the partial
 #'       rank correlation coefficients and their p-values (`prcc,
 #'       prcc_p_value`);}
+#'     \item{`variance_share`}{for the adults (`adults_mean`) and whether a
+#'       stream is extinct (`extinct_fraction`) at the last generation, the
+#'       variance over every point and stream and the shares of it that the
+#'       points' means and the streams within each point explain
+#'       (`outcome, total_variance, points_share, streams_share`);}
 #'   }
 #'   and the arguments as used (`parameters`, `vary`, `design`, `seeds`).
 #' @examples
@@ -118,8 +123,12 @@ run_sweep <- function(parameters, vary, design = "grid", seeds = 0:999, samples 
   # Each point's varied parameters beside its outcomes, as the sweep tool's outcomes.csv has them.
   outcomes <- data.frame(point = points$point, points[names(vary)], do.call(rbind, lapply(results, `[[`, "outcomes")))
   sensitivity <- cpp_sensitivity(parameters, vary, design, samples, sample_seed, settings, outcomes)
+  # Each point's last generation: its last row of the summary, the statistics after point and generation.
+  last <- summary[!duplicated(summary$point, fromLast = TRUE), -(1:2)]
+  variance_share <- cpp_variance_share(as.matrix(last))
   sweep <- list(points = points, summary = summary, outcomes = not_a_number_as_na(outcomes),
                 sensitivity = if (!is.null(sensitivity)) not_a_number_as_na(sensitivity),
+                variance_share = not_a_number_as_na(variance_share),
                 parameters = structure(parameters, class = "zemrath_parameters"), vary = vary, design = design,
                 seeds = seeds)
   structure(sweep[!vapply(sweep, is.null, logical(1))], class = "zemrath_sweep")

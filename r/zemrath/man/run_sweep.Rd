@@ -87,6 +87,11 @@ phases (\code{NA} with one); for \code{"morris"} the elementary effects'
 \verb{mu, mu_star, sigma} and mu_star's bootstrap interval
 (\verb{mu_star_low, mu_star_high}); for \code{"latin-hypercube"} the partial
 rank correlation coefficients and their p-values (\verb{prcc, prcc_p_value});}
+\item{\code{variance_share}}{for the adults (\code{adults_mean}) and whether a
+stream is extinct (\code{extinct_fraction}) at the last generation, the
+variance over every point and stream and the shares of it that the
+points' means and the streams within each point explain
+(\verb{outcome, total_variance, points_share, streams_share});}
 }
 and the arguments as used (\code{parameters}, \code{vary}, \code{design}, \code{seeds}).
 }

@@ -115,6 +115,16 @@ BEGIN_RCPP
     return rcpp_result_gen;
 END_RCPP
 }
+// cpp_variance_share
+SEXP cpp_variance_share(const Rcpp::NumericMatrix& last);
+RcppExport SEXP _zemrath_cpp_variance_share(SEXP lastSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::traits::input_parameter< const Rcpp::NumericMatrix& >::type last(lastSEXP);
+    rcpp_result_gen = Rcpp::wrap(cpp_variance_share(last));
+    return rcpp_result_gen;
+END_RCPP
+}
 
 static const R_CallMethodDef CallEntries[] = {
     {"_zemrath_cpp_answer_fields", (DL_FUNC) &_zemrath_cpp_answer_fields, 0},
@@ -126,6 +136,7 @@ static const R_CallMethodDef CallEntries[] = {
     {"_zemrath_cpp_design_points", (DL_FUNC) &_zemrath_cpp_design_points, 6},
     {"_zemrath_cpp_point_result", (DL_FUNC) &_zemrath_cpp_point_result, 3},
     {"_zemrath_cpp_sensitivity", (DL_FUNC) &_zemrath_cpp_sensitivity, 7},
+    {"_zemrath_cpp_variance_share", (DL_FUNC) &_zemrath_cpp_variance_share, 1},
     {NULL, NULL, 0}
 };
 

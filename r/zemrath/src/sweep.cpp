@@ -16,7 +16,9 @@
 #include "zemrath/ensemble.hpp"
 #include "zemrath/ensemble_analysis.hpp"
 #include "zemrath/outcomes.hpp"
+#include "zemrath/ensemble_summary.hpp"
 #include "zemrath/sweep_analysis.hpp"
+#include "zemrath/variance_share.hpp"
 
 namespace {
 
@@ -178,5 +180,37 @@ SEXP cpp_sensitivity(const Rcpp::List& base, const Rcpp::List& vary, const std::
         case zemrath::design_kind::grid: break;
         }
         return R_NilValue;
+    });
+}
+
+// The split of the variance of each outcome per stream over the points and
+// the streams, from each point's summary of its last generation: one row
+// per point, the columns of the summary after its generation.
+// [[Rcpp::export(rng = false)]]
+SEXP cpp_variance_share(const Rcpp::NumericMatrix& last) {
+    return core_entry([&]() -> SEXP {
+        const std::size_t columns = zemrath::summary_column_names().size();
+        if (static_cast<std::size_t>(last.ncol()) != columns)
+            throw zemrath::error(zemrath::error_code::bad_value, "the last generations need one column per statistic");
+        std::vector<zemrath::generation_summary> points;
+        for (int i = 0; i < last.nrow(); ++i) {
+            std::vector<double> values;
+            for (std::size_t j = 0; j < columns; ++j) values.push_back(last(i, static_cast<int>(j)));
+            points.push_back(zemrath::summary_from_column_values(0, values));
+        }
+        const std::vector<zemrath::variance_share> shares = zemrath::variance_shares(points);
+        std::vector<std::string> outcomes;
+        for (const zemrath::variance_share& share : shares) outcomes.emplace_back(zemrath::outcome_columns[share.outcome].name);
+        const std::vector<std::string> names = {"outcome", "total_variance", "points_share", "streams_share"};
+        const double zemrath::variance_share::*fields[] = {&zemrath::variance_share::total_variance,
+                                                            &zemrath::variance_share::points_share,
+                                                            &zemrath::variance_share::streams_share};
+        return new_data_frame(shares.size(), names, [&](SEXP frame) {
+            new_text_column(frame, 0, outcomes);
+            for (std::size_t j = 0; j < 3; ++j) {
+                double* column = new_real_column(frame, j + 1, shares.size());
+                for (std::size_t i = 0; i < shares.size(); ++i) column[i] = shares[i].*fields[j];
+            }
+        });
     });
 }

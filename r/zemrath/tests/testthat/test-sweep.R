@@ -1,6 +1,6 @@
 base_answers <- answer_sets$small
 
-# The same experiment for zemrath-sweep: its four or five tables.
+# The same experiment for zemrath-sweep: its tables.
 program_sweep <- function(vary_toml, design_toml, seeds) {
   file <- answers_file(base_answers)
   folder <- dirname(file)
@@ -8,7 +8,8 @@ program_sweep <- function(vary_toml, design_toml, seeds) {
                vary_toml, "[design]", design_toml), file.path(folder, "experiment.toml"))
   out <- file.path(folder, "sweep")
   run_program("ZEMRATH_SWEEP_PROGRAM", c("run", file.path(folder, "experiment.toml"), "--out", out, "--quiet"))
-  tables <- lapply(c(points = "points", summary = "summary", outcomes = "outcomes", sensitivity = "sensitivity"),
+  tables <- lapply(c(points = "points", summary = "summary", outcomes = "outcomes", sensitivity = "sensitivity",
+                     variance_share = "variance-share"),
                    function(name) {
     path <- file.path(out, paste0(name, ".csv"))
     if (file.exists(path)) read.csv(path, check.names = FALSE)
