@@ -508,6 +508,31 @@ TEST(SweepAnalysis, EachDesignKindGetsItsMeasure) {
     }
 }
 
+TEST(SweepAnalysis, AGenerationsIndicesAreThoseOfTheOutcomesOverTime) {
+    std::vector<std::string> followed;
+    for (std::size_t k : outcomes_over_time()) followed.emplace_back(outcome_columns[k].name);
+    EXPECT_EQ(followed, (std::vector<std::string>{"extinct_fraction", "adults_mean"}));
+    experiment_design d = design_of(design_kind::morris, {ranged(0, 0.1, 0.9), ranged(2, 0.1, 0.9)});
+    d.trajectories = 6;
+    const auto points = design_points(d);
+    auto outcomes = outcomes_of(d, points, [](const std::vector<double>& x) { return x[0] * x[1]; });
+    for (std::size_t i = 0; i < outcomes.size(); ++i) outcomes[i].adults_mean = outcomes[i].adults_p50 = static_cast<double>(i % 5);
+    const sweep_analysis whole = analyse_sweep(d, outcomes);
+    const sweep_analysis at_generation = analyse_generation(d, outcomes);
+    ASSERT_EQ(at_generation.screening.size(), whole.screening.size());
+    for (std::size_t i = 0; i < whole.screening.size(); ++i) {
+        const morris_effect &a = at_generation.screening[i], &b = whole.screening[i];
+        const std::string_view name = outcome_columns[a.outcome].name;
+        if (name == "extinct_fraction" || name == "adults_mean") {
+            EXPECT_EQ(a.mu_star, b.mu_star) << name;
+            EXPECT_EQ(a.mu_star_high, b.mu_star_high) << name;
+        } else {
+            EXPECT_EQ(a.defined, index_definition::outcome_missing) << name;
+        }
+    }
+    EXPECT_TRUE(analyse_generation(design_of(design_kind::grid, {ranged(0, 0, 1)}), outcomes).outcomes.empty());
+}
+
 TEST(Morris, ChecksNameTheKey) {
     experiment_design d = design_of(design_kind::morris, {ranged(0, 0, 1)});
     d.trajectories = 4;

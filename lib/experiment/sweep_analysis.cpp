@@ -41,12 +41,12 @@ std::vector<std::size_t> outcomes_over_time() {
 }
 
 sweep_analysis analyse_generation(const experiment_design& design, std::vector<point_outcomes> outcomes) {
+    if (!follows_generations(design.kind)) return {};
     const std::vector<std::size_t> followed = outcomes_over_time();
     // A missing outcome costs no resampling, so the others are made so.
     for (point_outcomes& o : outcomes)
         for (std::size_t k = 0; k < outcome_columns.size(); ++k)
             if (std::find(followed.begin(), followed.end(), k) == followed.end()) o.*outcome_columns[k].field = not_a_number;
-    if (!follows_generations(design.kind)) return {};
     return analyse_sweep(design, std::move(outcomes));
 }
 
