@@ -41,3 +41,7 @@ cpp_variance_share <- function(last) {
     .Call(`_zemrath_cpp_variance_share`, last)
 }
 
+cpp_sensitivity_by_generation <- function(base, vary, kind, samples, sample_seed, settings, point, generation, statistics) {
+    .Call(`_zemrath_cpp_sensitivity_by_generation`, base, vary, kind, samples, sample_seed, settings, point, generation, statistics)
+}
+

@@ -73,6 +73,10 @@
 #'       (`mu_star_low, mu_star_high`); for `"latin-hypercube"` the partial
 #'       rank correlation coefficients and their p-values (`prcc,
 #'       prcc_p_value`);}
+#'     \item{`sensitivity_by_generation`}{only for `"sobol"`, `"morris"`
+#'       and `"efast"`: `generation`, then the columns of `sensitivity` at
+#'       every generation, for `extinct_fraction` and `adults_mean`; at the
+#'       last generation the same numbers as `sensitivity`;}
 #'     \item{`variance_share`}{for the adults (`adults_mean`) and whether a
 #'       stream is extinct (`extinct_fraction`) at the last generation, the
 #'       variance over every point and stream and the shares of it that the
@@ -126,8 +130,11 @@ run_sweep <- function(parameters, vary, design = "grid", seeds = 0:999, samples 
   # Each point's last generation: its last row of the summary, the statistics after point and generation.
   last <- summary[!duplicated(summary$point, fromLast = TRUE), -(1:2)]
   variance_share <- cpp_variance_share(as.matrix(last))
+  by_generation <- cpp_sensitivity_by_generation(parameters, vary, design, samples, sample_seed, settings,
+                                                 summary$point, summary$generation, as.matrix(summary[, -(1:2)]))
   sweep <- list(points = points, summary = summary, outcomes = not_a_number_as_na(outcomes),
                 sensitivity = if (!is.null(sensitivity)) not_a_number_as_na(sensitivity),
+                sensitivity_by_generation = if (!is.null(by_generation)) not_a_number_as_na(by_generation),
                 variance_share = not_a_number_as_na(variance_share),
                 parameters = structure(parameters, class = "zemrath_parameters"), vary = vary, design = design,
                 seeds = seeds)

@@ -87,6 +87,10 @@ phases (\code{NA} with one); for \code{"morris"} the elementary effects'
 \verb{mu, mu_star, sigma} and mu_star's bootstrap interval
 (\verb{mu_star_low, mu_star_high}); for \code{"latin-hypercube"} the partial
 rank correlation coefficients and their p-values (\verb{prcc, prcc_p_value});}
+\item{\code{sensitivity_by_generation}}{only for \code{"sobol"}, \code{"morris"}
+and \code{"efast"}: \code{generation}, then the columns of \code{sensitivity} at
+every generation, for \code{extinct_fraction} and \code{adults_mean}; at the
+last generation the same numbers as \code{sensitivity};}
 \item{\code{variance_share}}{for the adults (\code{adults_mean}) and whether a
 stream is extinct (\code{extinct_fraction}) at the last generation, the
 variance over every point and stream and the shares of it that the

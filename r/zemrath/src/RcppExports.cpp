@@ -125,6 +125,24 @@ BEGIN_RCPP
     return rcpp_result_gen;
 END_RCPP
 }
+// cpp_sensitivity_by_generation
+SEXP cpp_sensitivity_by_generation(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind, int samples, double sample_seed, const Rcpp::List& settings, const std::vector<int>& point, const std::vector<int>& generation, const Rcpp::NumericMatrix& statistics);
+RcppExport SEXP _zemrath_cpp_sensitivity_by_generation(SEXP baseSEXP, SEXP varySEXP, SEXP kindSEXP, SEXP samplesSEXP, SEXP sample_seedSEXP, SEXP settingsSEXP, SEXP pointSEXP, SEXP generationSEXP, SEXP statisticsSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::traits::input_parameter< const Rcpp::List& >::type base(baseSEXP);
+    Rcpp::traits::input_parameter< const Rcpp::List& >::type vary(varySEXP);
+    Rcpp::traits::input_parameter< const std::string& >::type kind(kindSEXP);
+    Rcpp::traits::input_parameter< int >::type samples(samplesSEXP);
+    Rcpp::traits::input_parameter< double >::type sample_seed(sample_seedSEXP);
+    Rcpp::traits::input_parameter< const Rcpp::List& >::type settings(settingsSEXP);
+    Rcpp::traits::input_parameter< const std::vector<int>& >::type point(pointSEXP);
+    Rcpp::traits::input_parameter< const std::vector<int>& >::type generation(generationSEXP);
+    Rcpp::traits::input_parameter< const Rcpp::NumericMatrix& >::type statistics(statisticsSEXP);
+    rcpp_result_gen = Rcpp::wrap(cpp_sensitivity_by_generation(base, vary, kind, samples, sample_seed, settings, point, generation, statistics));
+    return rcpp_result_gen;
+END_RCPP
+}
 
 static const R_CallMethodDef CallEntries[] = {
     {"_zemrath_cpp_answer_fields", (DL_FUNC) &_zemrath_cpp_answer_fields, 0},
@@ -137,6 +155,7 @@ static const R_CallMethodDef CallEntries[] = {
     {"_zemrath_cpp_point_result", (DL_FUNC) &_zemrath_cpp_point_result, 3},
     {"_zemrath_cpp_sensitivity", (DL_FUNC) &_zemrath_cpp_sensitivity, 7},
     {"_zemrath_cpp_variance_share", (DL_FUNC) &_zemrath_cpp_variance_share, 1},
+    {"_zemrath_cpp_sensitivity_by_generation", (DL_FUNC) &_zemrath_cpp_sensitivity_by_generation, 9},
     {NULL, NULL, 0}
 };
 

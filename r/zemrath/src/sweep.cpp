@@ -3,6 +3,8 @@
 // tool give the same points in the same order and the same numbers.
 #include <Rcpp.h>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -212,5 +214,86 @@ SEXP cpp_variance_share(const Rcpp::NumericMatrix& last) {
                 for (std::size_t i = 0; i < shares.size(); ++i) column[i] = shares[i].*fields[j];
             }
         });
+    });
+}
+
+namespace {
+
+// The rows of the entries of every generation, as one frame: generation,
+// parameter, outcome, then the entries' columns; only the outcomes over
+// time.
+template <typename Entry, typename Columns>
+SEXP per_generation(const zemrath::experiment_design& design, const std::vector<std::int32_t>& generations,
+                    const std::vector<zemrath::sweep_analysis>& analyses, std::vector<Entry> zemrath::sweep_analysis::*entries,
+                    const Columns& columns) {
+    const std::vector<std::size_t> followed = zemrath::outcomes_over_time();
+    std::vector<int> generation;
+    std::vector<std::string> parameters, outcomes;
+    std::vector<std::vector<double>> values(columns.size());
+    for (std::size_t g = 0; g < analyses.size(); ++g)
+        for (const Entry& entry : analyses[g].*entries) {
+            if (std::find(followed.begin(), followed.end(), entry.outcome) == followed.end()) continue;
+            generation.push_back(generations[g]);
+            parameters.emplace_back(zemrath::answer_fields[design.varied[entry.parameter].answer].name);
+            outcomes.emplace_back(zemrath::outcome_columns[entry.outcome].name);
+            for (std::size_t j = 0; j < columns.size(); ++j) values[j].push_back(entry.*columns[j].field);
+        }
+    std::vector<std::string> names = {"generation", "parameter", "outcome"};
+    for (const auto& column : columns) names.emplace_back(column.name);
+    return new_data_frame(generation.size(), names, [&](SEXP frame) {
+        int* g = new_integer_column(frame, 0, generation.size());
+        std::copy(generation.begin(), generation.end(), g);
+        new_text_column(frame, 1, parameters);
+        new_text_column(frame, 2, outcomes);
+        for (std::size_t j = 0; j < columns.size(); ++j) {
+            double* column = new_real_column(frame, j + 3, generation.size());
+            std::copy(values[j].begin(), values[j].end(), column);
+        }
+    });
+}
+
+}  // namespace
+
+// The indices of the outcomes over time at every generation, for the
+// designs that follow them (NULL for the others), from the stacked summary
+// of every point: its rows' point (from 0), generation and statistics in
+// the columns of the summary.
+// [[Rcpp::export(rng = false)]]
+SEXP cpp_sensitivity_by_generation(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind,
+                                   int samples, double sample_seed, const Rcpp::List& settings,
+                                   const std::vector<int>& point, const std::vector<int>& generation,
+                                   const Rcpp::NumericMatrix& statistics) {
+    return core_entry([&]() -> SEXP {
+        const zemrath::experiment_design design = design_from_r(base, vary, kind, samples, sample_seed, settings);
+        if (!zemrath::follows_generations(design.kind)) return R_NilValue;
+        const std::size_t points = zemrath::design_size(design);
+        const std::size_t columns = zemrath::summary_column_names().size();
+        if (static_cast<std::size_t>(statistics.ncol()) != columns || point.size() != generation.size() ||
+            static_cast<std::size_t>(statistics.nrow()) != point.size())
+            throw zemrath::error(zemrath::error_code::bad_value, "the summary needs one row per point and generation");
+        const int last = generation.empty() ? -1 : *std::max_element(generation.begin(), generation.end());
+        const zemrath::point_outcomes missing =
+            zemrath::outcomes_at(zemrath::summary_from_column_values(0, std::vector<double>(columns, NAN)));
+        // outcomes[g][p]: every point's outcomes at generation g, missing where it did not run so many.
+        std::vector<std::vector<zemrath::point_outcomes>> outcomes(static_cast<std::size_t>(last + 1),
+                                                                   std::vector<zemrath::point_outcomes>(points, missing));
+        for (std::size_t r = 0; r < point.size(); ++r) {
+            if (point[r] < 0 || static_cast<std::size_t>(point[r]) >= points || generation[r] < 0) continue;
+            std::vector<double> values;
+            for (std::size_t j = 0; j < columns; ++j) values.push_back(statistics(static_cast<int>(r), static_cast<int>(j)));
+            outcomes[static_cast<std::size_t>(generation[r])][static_cast<std::size_t>(point[r])] =
+                zemrath::outcomes_at(zemrath::summary_from_column_values(generation[r], values));
+        }
+        std::vector<std::int32_t> generations;
+        std::vector<zemrath::sweep_analysis> analyses;
+        for (std::size_t g = 0; g < outcomes.size(); ++g) {
+            generations.push_back(static_cast<std::int32_t>(g));
+            analyses.push_back(zemrath::analyse_generation(design, std::move(outcomes[g])));
+        }
+        if (design.kind == zemrath::design_kind::morris)
+            return per_generation(design, generations, analyses, &zemrath::sweep_analysis::screening,
+                                  zemrath::morris_effect_columns);
+        return per_generation(design, generations, analyses, &zemrath::sweep_analysis::indices,
+                              zemrath::sobol_index_columns);
     });
 }

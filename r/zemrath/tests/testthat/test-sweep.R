@@ -9,13 +9,14 @@ program_sweep <- function(vary_toml, design_toml, seeds) {
   out <- file.path(folder, "sweep")
   run_program("ZEMRATH_SWEEP_PROGRAM", c("run", file.path(folder, "experiment.toml"), "--out", out, "--quiet"))
   tables <- lapply(c(points = "points", summary = "summary", outcomes = "outcomes", sensitivity = "sensitivity",
-                     variance_share = "variance-share"),
+                     variance_share = "variance-share", sensitivity_by_generation = "sensitivity-by-generation"),
                    function(name) {
     path <- file.path(out, paste0(name, ".csv"))
     if (file.exists(path)) read.csv(path, check.names = FALSE)
   })
   # The tool names the parameters as its experiment file does.
-  if (!is.null(tables$sensitivity)) tables$sensitivity$parameter <- gsub("-", "_", tables$sensitivity$parameter)
+  for (name in c("sensitivity", "sensitivity_by_generation"))
+    if (!is.null(tables[[name]])) tables[[name]]$parameter <- gsub("-", "_", tables[[name]]$parameter)
   tables[!vapply(tables, is.null, logical(1))]
 }
 
