@@ -293,8 +293,10 @@ TEST(Efast, OnePhaseHasNoIntervalAndTheDesignFollowsItsSeed) {
     }
     d.sample_seed = 12;
     EXPECT_NE(design_points(d), points);
-    d.samples = 64;
-    EXPECT_THROW(design_points(d), error);
+    for (const std::int32_t samples : {fewest_efast_samples - 1, most_efast_samples + 1}) {
+        d.samples = samples;
+        EXPECT_THROW(design_points(d), error) << samples;
+    }
 }
 
 // The partial correlation worked out plainly: the residuals of the ranks of

@@ -202,8 +202,9 @@ struct reader {
         if (const toml::node* node = design.get("kind")) d.kind = kind_named(at_node(file, *node, "design.kind"), *node);
         if (const toml::node* node = design.get("samples")) {
             samples_key = at_node(file, *node, "design.samples");
-            const std::int64_t fewest = d.kind == design_kind::efast ? fewest_efast_samples : 2;
-            d.samples = static_cast<std::int32_t>(whole_number(samples_key, *node, fewest, 100000000));
+            const bool efast = d.kind == design_kind::efast;
+            d.samples = static_cast<std::int32_t>(whole_number(samples_key, *node, efast ? fewest_efast_samples : 2,
+                                                               efast ? most_efast_samples : 100000000));
         }
         if (const toml::node* node = design.get("sample-seed"))
             d.sample_seed = static_cast<std::uint64_t>(

@@ -197,8 +197,9 @@ void check_morris(const experiment_design& design) {
 }
 
 void check_efast(const experiment_design& design) {
-    if (design.samples < fewest_efast_samples)
-        refuse_design("samples", "must be " + std::to_string(fewest_efast_samples) + " or more for eFAST, not " +
+    if (design.samples < fewest_efast_samples || design.samples > most_efast_samples)
+        refuse_design("samples", "must be from " + std::to_string(fewest_efast_samples) + " to " +
+                                     std::to_string(most_efast_samples) + " for eFAST, not " +
                                      std::to_string(design.samples));
     if (design.resamples < 1) refuse_design("resamples", "must be 1 or more, not " + std::to_string(design.resamples));
 }

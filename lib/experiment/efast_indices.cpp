@@ -10,19 +10,34 @@ namespace zemrath {
 
 namespace {
 
+// cos and sin of 2 pi m / N for m from 0 to N - 1.
+struct unit_circle {
+    std::vector<double> cos, sin;
+};
+
+unit_circle circle_of(std::size_t n) {
+    unit_circle c;
+    for (std::size_t m = 0; m < n; ++m) {
+        const double angle = 2 * std::numbers::pi * static_cast<double>(m) / static_cast<double>(n);
+        c.cos.push_back(std::cos(angle));
+        c.sin.push_back(std::sin(angle));
+    }
+    return c;
+}
+
 // The spectrum of a curve's values: |F(q)|^2 / N^2 for the frequencies q
 // from 1 to (N + 1) / 2 - 1, element q - 1, the discrete Fourier transform
-// summed directly (the curves are short). The angle is taken from q n mod
-// N so that it stays exact however long the curve.
-std::vector<double> spectrum(std::span<const double> y) {
+// summed directly (the curves are at most most_efast_samples long). The
+// angle of point i is that of q i mod N, from the table, so it stays exact
+// however long the curve.
+std::vector<double> spectrum(std::span<const double> y, const unit_circle& circle) {
     const std::size_t n = y.size();
     std::vector<double> power;
     for (std::size_t q = 1; q < (n + 1) / 2; ++q) {
         double re = 0, im = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const double angle = 2 * std::numbers::pi * static_cast<double>((q * i) % n) / static_cast<double>(n);
-            re += y[i] * std::cos(angle);
-            im -= y[i] * std::sin(angle);
+        for (std::size_t i = 0, m = 0; i < n; ++i, m = (m + q) % n) {
+            re += y[i] * circle.cos[m];
+            im -= y[i] * circle.sin[m];
         }
         power.push_back((re * re + im * im) / (static_cast<double>(n) * static_cast<double>(n)));
     }
@@ -34,8 +49,8 @@ struct phase_estimate {
     double total = not_a_number;
 };
 
-phase_estimate estimate(std::span<const double> y, std::int32_t frequency) {
-    const std::vector<double> power = spectrum(y);
+phase_estimate estimate(std::span<const double> y, std::int32_t frequency, const unit_circle& circle) {
+    const std::vector<double> power = spectrum(y, circle);
     double variance = 0;
     for (double p : power) variance += 2 * p;
     if (!(variance > 0)) return {};
@@ -79,6 +94,7 @@ std::vector<sobol_index> efast_indices(const experiment_design& design, std::spa
     check_point_count(samples * phases * parameters, outcomes.size());
     return library_call([&] {
         std::vector<sobol_index> indices;
+        const unit_circle circle = circle_of(samples);
         for (std::size_t k = 0; k < outcome_columns.size(); ++k) {
             const std::vector<double> y = outcome_values(outcomes, k);
             const bool missing = any_missing(y);
@@ -87,7 +103,7 @@ std::vector<sobol_index> efast_indices(const experiment_design& design, std::spa
                 std::vector<double> first, total;
                 for (std::size_t r = 0; r < phases && !missing; ++r) {
                     const std::span<const double> curve(y.data() + (i * phases + r) * samples, samples);
-                    const phase_estimate e = estimate(curve, frequency);
+                    const phase_estimate e = estimate(curve, frequency, circle);
                     first.push_back(e.first);
                     total.push_back(e.total);
                 }

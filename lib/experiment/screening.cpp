@@ -27,22 +27,26 @@ effect_table elementary_effects(const experiment_design& design, const unit_rows
     return effects;
 }
 
-double mean_absolute(std::span<const double> effects, std::span<const std::size_t> picked) {
-    double sum = 0;
-    for (std::size_t t : picked) sum += std::fabs(effects[t]);
-    return sum / static_cast<double>(picked.size());
-}
-
-morris_effect summarised(std::size_t parameter, std::size_t outcome, const std::vector<double>& effects,
-                         const std::vector<std::vector<std::size_t>>& resampled) {
+// mu, mu_star and sigma of the effects, and mu_star's percentiles over
+// `resamples` bootstrap resamples of the trajectories. Every parameter and
+// outcome is resampled over the same trajectories: the generator starts
+// from the same seed each time, and the draws are made as they are used,
+// so that no resample is kept.
+morris_effect summarised(std::size_t parameter, std::size_t outcome, const std::vector<double>& effects, int resamples,
+                         std::uint64_t seed) {
     const double r = static_cast<double>(effects.size());
     double sum = 0, absolute = 0;
     for (double e : effects) sum += e, absolute += std::fabs(e);
     const double mu = sum / r;
     double squares = 0;
     for (double e : effects) squares += (e - mu) * (e - mu);
+    design_random random{seed};
     std::vector<double> stars;
-    for (const auto& picked : resampled) stars.push_back(mean_absolute(effects, picked));
+    for (int b = 0; b < resamples; ++b) {
+        double picked = 0;
+        for (std::size_t t = 0; t < effects.size(); ++t) picked += std::fabs(effects[next_below(random, effects.size())]);
+        stars.push_back(picked / r);
+    }
     return {parameter,          outcome, mu, absolute / r, std::sqrt(squares / (r - 1)), percentile_of(stars, 0.025),
             percentile_of(stars, 0.975)};
 }
@@ -54,12 +58,6 @@ std::vector<morris_effect> morris_effects(const experiment_design& design, std::
     return library_call([&] {
         const unit_rows rows = morris_rows(design);
         check_point_count(rows.size(), outcomes.size());
-        const auto trajectories = static_cast<std::size_t>(design.trajectories);
-        // Every outcome and parameter is resampled over the same trajectories.
-        design_random random{design.sample_seed ^ bootstrap_stream};
-        std::vector<std::vector<std::size_t>> resampled(static_cast<std::size_t>(std::max(resamples, 0)));
-        for (auto& picked : resampled)
-            for (std::size_t t = 0; t < trajectories; ++t) picked.push_back(next_below(random, trajectories));
         std::vector<morris_effect> found;
         for (std::size_t k = 0; k < outcome_columns.size(); ++k) {
             const std::vector<double> y = outcome_values(outcomes, k);
@@ -71,7 +69,7 @@ std::vector<morris_effect> morris_effects(const experiment_design& design, std::
                                      index_definition::outcome_missing});
                     continue;
                 }
-                found.push_back(summarised(j, k, effects[j], resampled));
+                found.push_back(summarised(j, k, effects[j], resamples, design.sample_seed ^ bootstrap_stream));
             }
         }
         return found;

@@ -71,6 +71,9 @@ inline constexpr std::int32_t most_candidate_trajectories = 1000;
 // The fewest samples per parameter an eFAST design takes: with 4 harmonics
 // the parameter's frequency must be at least 8.
 inline constexpr std::int32_t fewest_efast_samples = 65;
+// The most: the indices' spectrum takes a time that grows with the square
+// of the samples.
+inline constexpr std::int32_t most_efast_samples = 20000;
 
 // Throws bad_value with a reason naming the parameter (by its answer field
 // name) when the design cannot be made: no parameter varied, one varied
@@ -78,8 +81,8 @@ inline constexpr std::int32_t fewest_efast_samples = 65;
 // end that is not positive, a value that is not whole for an integer
 // answer, samples < 2 where samples are needed; for Morris, trajectories
 // < 2, levels odd or < 2, select-from neither 0 nor from trajectories to
-// most_candidate_trajectories; for eFAST, samples < fewest_efast_samples or
-// resamples < 1.
+// most_candidate_trajectories; for eFAST, samples outside
+// fewest_efast_samples to most_efast_samples or resamples < 1.
 void check_design(const experiment_design& design);
 
 // The values a varied parameter takes on a grid or one at a time.
