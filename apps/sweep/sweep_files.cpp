@@ -133,10 +133,10 @@ std::string entries_over_time(const experiment& plan, const indices_over_time& o
         text += column.name;
     }
     text += '\n';
-    for (const auto& [generation, analysis] : over_time)
-        for (const Entry& entry : analysis.*entries) {
+    for (const generation_analysis& at : over_time)
+        for (const Entry& entry : at.analysis.*entries) {
             if (std::find(followed.begin(), followed.end(), entry.outcome) == followed.end()) continue;
-            text += std::to_string(generation) + "," + parameter_name(plan, entry.parameter) + "," +
+            text += std::to_string(at.generation) + "," + parameter_name(plan, entry.parameter) + "," +
                     std::string(outcome_columns[entry.outcome].name);
             for (const auto& column : columns) {
                 text += ',';
@@ -205,32 +205,13 @@ std::vector<generation_summary> kept_last_generations(const point_store& store, 
 indices_over_time kept_indices_over_time(const experiment& plan, std::span<const parameter_set> points,
                                          const point_store& store) {
     if (!follows_generations(plan.design.kind)) return {};
-    // The outcomes over time of every point and generation, each record
-    // read once: followed[point][generation][k].
-    const std::vector<std::size_t> followed = outcomes_over_time();
-    std::vector<std::vector<std::vector<double>>> kept(points.size());
-    std::int32_t last = 0;
+    // Each record read once, keeping only the outcomes over time.
+    std::vector<point_over_time> kept(points.size());
     for (std::size_t point = 0; point < points.size(); ++point)
-        for (const generation_summary& g : summaries_in_record(point_record(store, point))) {
-            if (g.generation < 0 || static_cast<std::size_t>(g.generation) != kept[point].size()) continue;
-            const point_outcomes o = outcomes_at(g);
-            std::vector<double>& values = kept[point].emplace_back();
-            for (std::size_t k : followed) values.push_back(o.*outcome_columns[k].field);
-            last = std::max(last, g.generation);
-        }
-    indices_over_time over_time;
-    for (std::int32_t generation = 0; generation <= last; ++generation) {
-        std::vector<point_outcomes> outcomes(points.size(), outcomes_at(missing_generation()));
-        for (std::size_t point = 0; point < points.size(); ++point) {
-            if (static_cast<std::size_t>(generation) >= kept[point].size()) continue;
-            for (std::size_t i = 0; i < followed.size(); ++i)
-                outcomes[point].*outcome_columns[followed[i]].field = kept[point][static_cast<std::size_t>(generation)][i];
-        }
-        sweep_analysis analysis = analyse_generation(plan.design, std::move(outcomes));
-        analysis.outcomes.clear();
-        over_time.emplace_back(generation, std::move(analysis));
-    }
-    return over_time;
+        for (const generation_summary& g : summaries_in_record(point_record(store, point)))
+            if (g.generation >= 0 && static_cast<std::size_t>(g.generation) == kept[point].size())
+                kept[point].push_back(values_over_time(g));
+    return analyse_generations(plan.design, kept);
 }
 
 std::vector<point_outcomes> kept_outcomes_at(const point_store& store, std::size_t points, std::int32_t generation) {

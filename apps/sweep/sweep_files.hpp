@@ -36,7 +36,7 @@ std::string points_csv(std::span<const parameter_set> points);
 // The indices of the outcomes over time at every generation from 0 to the
 // last that a point runs, each with its generation; none for a design
 // whose indices are not followed over time.
-using indices_over_time = std::vector<std::pair<std::int32_t, sweep_analysis>>;
+using indices_over_time = std::vector<generation_analysis>;
 indices_over_time kept_indices_over_time(const experiment& plan, std::span<const parameter_set> points,
                                          const point_store& store);
 

@@ -502,7 +502,7 @@ double index_over_time(const sweep_analysis& analysis, std::size_t parameter, st
 }  // namespace
 
 std::string sensitivity_over_time_svg(const experiment& plan, std::span<const parameter_set> points,
-                                      std::span<const std::pair<std::int32_t, sweep_analysis>> over_time) {
+                                      std::span<const generation_analysis> over_time) {
     const std::vector<std::size_t> followed = outcomes_over_time();
     const figure_choice choice{};
     const sweep_analysis none{};
@@ -512,14 +512,14 @@ std::string sensitivity_over_time_svg(const experiment& plan, std::span<const pa
     const bool morris = plan.design.kind == design_kind::morris;
     add_heading(svg, f, std::string(morris ? "Screening" : "Sensitivity") + " generation by generation");
     std::vector<double> generations;
-    for (const auto& entry : over_time) generations.push_back(entry.first);
+    for (const generation_analysis& at : over_time) generations.push_back(at.generation);
     const std::size_t parameters = plan.design.varied.size();
     for (std::size_t panel = 0; panel < followed.size(); ++panel) {
         const std::size_t outcome = followed[panel];
         double high = morris ? 0 : 1;
-        for (const auto& entry : over_time)
+        for (const generation_analysis& at : over_time)
             for (std::size_t j = 0; j < parameters; ++j)
-                if (const double v = index_over_time(entry.second, j, outcome); std::isfinite(v)) high = std::max(high, v);
+                if (const double v = index_over_time(at.analysis, j, outcome); std::isfinite(v)) high = std::max(high, v);
         const double y0 = top + (panel_height + 90) * static_cast<double>(panel);
         const frame fr{plot_left, 620, y0, y0 + panel_height, value_axis(generations, 5), round_axis(0, high, 5, 1e-9)};
         add_grid(svg, fr, false);
@@ -531,13 +531,13 @@ std::string sensitivity_over_time_svg(const experiment& plan, std::span<const pa
                     svg += "<polyline points=\"" + line + "\" fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"2\"/>\n";
                 line.clear();
             };
-            for (const auto& [generation, analysis] : over_time) {
-                const double v = index_over_time(analysis, j, outcome);
+            for (const generation_analysis& at : over_time) {
+                const double v = index_over_time(at.analysis, j, outcome);
                 if (!std::isfinite(v)) {
                     flush();
                     continue;
                 }
-                line += coordinate(x_at(fr, generation)) + "," + coordinate(y_at(fr, v)) + " ";
+                line += coordinate(x_at(fr, at.generation)) + "," + coordinate(y_at(fr, v)) + " ";
             }
             flush();
             const double legend_y = fr.top + 16 + 20 * static_cast<double>(j);

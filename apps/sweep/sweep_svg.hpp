@@ -15,7 +15,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <utility>
 
 #include "sweep/experiment_file.hpp"
 #include "zemrath/sweep_analysis.hpp"
@@ -38,6 +37,6 @@ std::string sweep_svg(const experiment& plan, std::span<const parameter_set> poi
 // mu_star for Morris) against the generation; `over_time` holds each
 // generation's analysis.
 std::string sensitivity_over_time_svg(const experiment& plan, std::span<const parameter_set> points,
-                                      std::span<const std::pair<std::int32_t, sweep_analysis>> over_time);
+                                      std::span<const generation_analysis> over_time);
 
 }  // namespace zemrath::sweep

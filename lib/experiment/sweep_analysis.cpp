@@ -50,6 +50,33 @@ sweep_analysis analyse_generation(const experiment_design& design, std::vector<p
     return analyse_sweep(design, std::move(outcomes));
 }
 
+std::vector<double> values_over_time(const generation_summary& generation) {
+    const point_outcomes o = outcomes_at(generation);
+    std::vector<double> values;
+    for (std::size_t k : outcomes_over_time()) values.push_back(o.*outcome_columns[k].field);
+    return values;
+}
+
+std::vector<generation_analysis> analyse_generations(const experiment_design& design,
+                                                     std::span<const point_over_time> points) {
+    if (!follows_generations(design.kind)) return {};
+    const std::vector<std::size_t> followed = outcomes_over_time();
+    std::size_t generations = 0;
+    for (const point_over_time& p : points) generations = std::max(generations, p.size());
+    std::vector<generation_analysis> found;
+    for (std::size_t g = 0; g < generations; ++g) {
+        std::vector<point_outcomes> outcomes(points.size());
+        for (std::size_t p = 0; p < points.size(); ++p)
+            for (std::size_t i = 0; i < followed.size(); ++i)
+                outcomes[p].*outcome_columns[followed[i]].field =
+                    g < points[p].size() && i < points[p][g].size() ? points[p][g][i] : not_a_number;
+        sweep_analysis analysis = analyse_generation(design, std::move(outcomes));
+        analysis.outcomes.clear();
+        found.push_back({static_cast<std::int32_t>(g), std::move(analysis)});
+    }
+    return found;
+}
+
 sweep_analysis analyse_sweep(const experiment_design& design, std::vector<point_outcomes> outcomes,
                              std::span<const generation_summary> last_generations) {
     return library_call([&] {

@@ -53,6 +53,10 @@ def test_a_sweep_is_zemrath_sweeps_files_and_lines(tmp_path, answers_file, desig
     else:
         assert s.sensitivity is None
     assert csv_text(s.variance_share, missing="") == file_text(out / "variance-share.csv")
+    if (out / "sensitivity-by-generation.csv").exists():
+        assert csv_text(s.sensitivity_by_generation, missing="") == file_text(out / "sensitivity-by-generation.csv")
+    else:
+        assert s.sensitivity_by_generation is None
     assert printed == s.text + f"written to {out}: " + printed.rsplit(": ", 1)[1]
     assert str(s) == s.text.rstrip("\n")
 

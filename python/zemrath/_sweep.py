@@ -82,6 +82,10 @@ class Sweep:
             their phases; for Morris designs mu, mu_star, sigma and mu_star's
             interval; for Latin hypercubes the partial rank correlations
             and their p-values (``sensitivity.csv``); None for grids.
+        sensitivity_by_generation: for Sobol, Morris and eFAST designs a
+            DataFrame: generation, then the columns of sensitivity at every
+            generation, for extinct_fraction and adults_mean
+            (``sensitivity-by-generation.csv``); None for the others.
         variance_share: a DataFrame: for each outcome per stream its
             variance over every point and stream and the shares of the
             points and of the streams (``variance-share.csv``).
@@ -110,12 +114,12 @@ class Sweep:
         # Each point's varied parameters beside its outcomes, as outcomes.csv has them.
         self.outcomes = pd.concat([self.points[["point", *plan.varied_columns]],
                                    pd.DataFrame(values, columns=OUTCOME_COLUMNS)], axis=1)
-        last = np.array([frame[list(SUMMARY_STATISTICS)].to_numpy(dtype=float)[-1] for frame in summaries],
-                        dtype=float).reshape(len(results), len(SUMMARY_STATISTICS))
-        analysis = plan.analyse(values, last)
+        analysis = plan.analyse(values, [frame[list(SUMMARY_STATISTICS)].to_numpy(dtype=float) for frame in summaries])
         sensitivity = analysis["sensitivity"]
         self.sensitivity = pd.DataFrame(sensitivity) if sensitivity is not None else None
         self.variance_share = pd.DataFrame(analysis["variance_share"])
+        by_generation = analysis["sensitivity_by_generation"]
+        self.sensitivity_by_generation = pd.DataFrame(by_generation) if by_generation is not None else None
         self.text = analysis["text"]
 
     def __str__(self):

@@ -4,7 +4,6 @@
 #include <Rcpp.h>
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -223,17 +222,16 @@ namespace {
 // parameter, outcome, then the entries' columns; only the outcomes over
 // time.
 template <typename Entry, typename Columns>
-SEXP per_generation(const zemrath::experiment_design& design, const std::vector<std::int32_t>& generations,
-                    const std::vector<zemrath::sweep_analysis>& analyses, std::vector<Entry> zemrath::sweep_analysis::*entries,
-                    const Columns& columns) {
+SEXP per_generation(const zemrath::experiment_design& design, const std::vector<zemrath::generation_analysis>& analyses,
+                    std::vector<Entry> zemrath::sweep_analysis::*entries, const Columns& columns) {
     const std::vector<std::size_t> followed = zemrath::outcomes_over_time();
     std::vector<int> generation;
     std::vector<std::string> parameters, outcomes;
     std::vector<std::vector<double>> values(columns.size());
-    for (std::size_t g = 0; g < analyses.size(); ++g)
-        for (const Entry& entry : analyses[g].*entries) {
+    for (const zemrath::generation_analysis& at : analyses)
+        for (const Entry& entry : at.analysis.*entries) {
             if (std::find(followed.begin(), followed.end(), entry.outcome) == followed.end()) continue;
-            generation.push_back(generations[g]);
+            generation.push_back(at.generation);
             parameters.emplace_back(zemrath::answer_fields[design.varied[entry.parameter].answer].name);
             outcomes.emplace_back(zemrath::outcome_columns[entry.outcome].name);
             for (std::size_t j = 0; j < columns.size(); ++j) values[j].push_back(entry.*columns[j].field);
@@ -271,29 +269,20 @@ SEXP cpp_sensitivity_by_generation(const Rcpp::List& base, const Rcpp::List& var
         if (static_cast<std::size_t>(statistics.ncol()) != columns || point.size() != generation.size() ||
             static_cast<std::size_t>(statistics.nrow()) != point.size())
             throw zemrath::error(zemrath::error_code::bad_value, "the summary needs one row per point and generation");
-        const int last = generation.empty() ? -1 : *std::max_element(generation.begin(), generation.end());
-        const zemrath::point_outcomes missing =
-            zemrath::outcomes_at(zemrath::summary_from_column_values(0, std::vector<double>(columns, NAN)));
-        // outcomes[g][p]: every point's outcomes at generation g, missing where it did not run so many.
-        std::vector<std::vector<zemrath::point_outcomes>> outcomes(static_cast<std::size_t>(last + 1),
-                                                                   std::vector<zemrath::point_outcomes>(points, missing));
+        std::vector<zemrath::point_over_time> over_time(points);
         for (std::size_t r = 0; r < point.size(); ++r) {
-            if (point[r] < 0 || static_cast<std::size_t>(point[r]) >= points || generation[r] < 0) continue;
+            if (point[r] < 0 || static_cast<std::size_t>(point[r]) >= points) continue;
+            zemrath::point_over_time& kept = over_time[static_cast<std::size_t>(point[r])];
+            if (generation[r] < 0 || static_cast<std::size_t>(generation[r]) != kept.size()) continue;
             std::vector<double> values;
             for (std::size_t j = 0; j < columns; ++j) values.push_back(statistics(static_cast<int>(r), static_cast<int>(j)));
-            outcomes[static_cast<std::size_t>(generation[r])][static_cast<std::size_t>(point[r])] =
-                zemrath::outcomes_at(zemrath::summary_from_column_values(generation[r], values));
+            kept.push_back(zemrath::values_over_time(zemrath::summary_from_column_values(generation[r], values)));
         }
-        std::vector<std::int32_t> generations;
-        std::vector<zemrath::sweep_analysis> analyses;
-        for (std::size_t g = 0; g < outcomes.size(); ++g) {
-            generations.push_back(static_cast<std::int32_t>(g));
-            analyses.push_back(zemrath::analyse_generation(design, std::move(outcomes[g])));
-        }
+        const std::vector<zemrath::generation_analysis> analyses = zemrath::analyse_generations(design, over_time);
         if (design.kind == zemrath::design_kind::morris)
-            return per_generation(design, generations, analyses, &zemrath::sweep_analysis::screening,
+            return per_generation(design, analyses, &zemrath::sweep_analysis::screening,
                                   zemrath::morris_effect_columns);
-        return per_generation(design, generations, analyses, &zemrath::sweep_analysis::indices,
+        return per_generation(design, analyses, &zemrath::sweep_analysis::indices,
                               zemrath::sobol_index_columns);
     });
 }

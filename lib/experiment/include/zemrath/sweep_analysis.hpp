@@ -66,4 +66,21 @@ std::vector<std::size_t> outcomes_over_time();
 // analyse_sweep for the same outcomes.
 sweep_analysis analyse_generation(const experiment_design& design, std::vector<point_outcomes> outcomes);
 
+// A generation's outcomes over time, in the order of outcomes_over_time.
+std::vector<double> values_over_time(const generation_summary& generation);
+
+// One point's values_over_time at every generation it ran, from 0.
+using point_over_time = std::vector<std::vector<double>>;
+
+struct generation_analysis {
+    std::int32_t generation = 0;
+    sweep_analysis analysis;  // that of analyse_generation, without the outcomes
+};
+
+// analyse_generation at every generation from 0 to the last that a point
+// ran, from every point's values over time (one per point of the design);
+// none for a design not followed over time.
+std::vector<generation_analysis> analyse_generations(const experiment_design& design,
+                                                     std::span<const point_over_time> points);
+
 }  // namespace zemrath
