@@ -879,6 +879,15 @@ TEST(Sweep, ExtremeValuesGiveAFigureInBoundedTime) {
         {"[vary.growth-inhibition]\nfrom = 1e-300\nto = 1.7e308\n[vary.adult-survival]\nfrom = 0.3\nto = 0.6\n"
          "[design]\nkind = \"sobol\"\nsamples = 4\n",
          true},
+        {"[vary.growth-inhibition]\nfrom = 1e-300\nto = 1.7e308\n[vary.adult-survival]\nvalues = [\"nan\", 0.6]\n"
+         "[design]\nkind = \"morris\"\ntrajectories = 3\nselect-from = 5\n",
+         true},
+        {"[vary.growth-inhibition]\nfrom = 1e-300\nto = 1.7e308\n[vary.adult-survival]\nvalues = [\"inf\", 0.6]\n"
+         "[design]\nkind = \"efast\"\nsamples = 65\n",
+         true},
+        {"[vary.growth-inhibition]\nfrom = 1e-300\nto = 1.7e308\n[vary.adult-survival]\nvalues = [\"nan\", 0.6]\n"
+         "[design]\nkind = \"latin-hypercube\"\nsamples = 6\n",
+         true},
     };
     const std::regex not_a_number_text("\\b-?(nan|inf)\\b", std::regex::icase);
     for (const case_t& c : cases) {
@@ -897,6 +906,11 @@ TEST(Sweep, ExtremeValuesGiveAFigureInBoundedTime) {
         std::smatch found;
         EXPECT_FALSE(std::regex_search(svg, found, not_a_number_text)) << found.str(0);
         EXPECT_EQ(svg.find("axis cannot be drawn") == std::string::npos, c.drawable);
+        if (std::filesystem::exists(out / "sensitivity-by-generation.svg")) {
+            const std::string over_time = runner::read_file(out / "sensitivity-by-generation.svg");
+            EXPECT_TRUE(over_time.ends_with("</svg>\n"));
+            EXPECT_FALSE(std::regex_search(over_time, found, not_a_number_text)) << found.str(0);
+        }
     }
 }
 
