@@ -6,10 +6,13 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <numeric>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -98,7 +101,38 @@ TEST(Sweep, EveryPointIsTheEnsembleOfItsAnswers) {
         << result.standard_output;
 
     const file_contents files = final_files(out);
-    EXPECT_EQ(files.size(), 4u);  // points, summary, outcomes, figure
+    EXPECT_EQ(files.size(), 5u);  // points, summary, outcomes, variance shares, figure
+    {
+        // The adults' split, worked out from each point's mean and standard
+        // deviation over its streams at the last generation in summary.csv.
+        const auto summary = lines_of(files.at("summary.csv"));
+        const auto header = fields_of(summary[0]);
+        const auto column = [&](const char* name) {
+            return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+        };
+        std::vector<double> means, variances;
+        for (const std::string& line : summary)
+            if (const auto f = fields_of(line); f[1] == "12") {
+                means.push_back(std::stod(f[column("adults_mean")]));
+                variances.push_back(std::pow(std::stod(f[column("adults_sd")]), 2));
+            }
+        ASSERT_EQ(means.size(), 12u);
+        const double grand = std::accumulate(means.begin(), means.end(), 0.0) / 12;
+        double between = 0;
+        for (double m : means) between += (m - grand) * (m - grand) / 12;
+        const double within = std::accumulate(variances.begin(), variances.end(), 0.0) / 12;
+        const auto shares = lines_of(files.at("variance-share.csv"));
+        ASSERT_EQ(shares.size(), 3u);
+        EXPECT_EQ(shares[0], "outcome,total_variance,points_share,streams_share");
+        EXPECT_TRUE(shares[1].starts_with("extinct_fraction,")) << shares[1];
+        const auto adults = fields_of(shares[2]);
+        ASSERT_EQ(adults.size(), 4u);
+        EXPECT_EQ(adults[0], "adults_mean");
+        EXPECT_NEAR(std::stod(adults[1]), between + within, 1e-9 * (between + within));
+        EXPECT_NEAR(std::stod(adults[3]), within / (between + within), 1e-9);
+        EXPECT_NE(result.standard_output.find("the streams' share of the adults' variance at the last generation: "),
+                  std::string::npos);
+    }
     const auto points = lines_of(files.at("points.csv"));
     ASSERT_EQ(points.size(), 13u);
     EXPECT_EQ(points[0],
@@ -160,6 +194,15 @@ TEST(Sweep, ExperimentErrorsNameTheFileLineAndKey) {
          "4: vary.adult-survival.spread: unknown key"},
         {"answers = \"answers.txt\"\n[design]\nkind = \"factorial\"\n" + vary, "3: design.kind: must be"},
         {"answers = \"answers.txt\"\n[design]\nkind = \"sobol\"\n" + vary, "2: design.samples: is needed"},
+        {"answers = \"answers.txt\"\n[design]\nkind = \"morris\"\n" + vary, "2: design.trajectories: is needed"},
+        {"answers = \"answers.txt\"\n[design]\nkind = \"morris\"\ntrajectories = 4\nlevels = 5\n" + vary,
+         "5: design.levels: must be even"},
+        {"answers = \"answers.txt\"\n[design]\nkind = \"morris\"\ntrajectories = 4\nselect-from = 3\n" + vary,
+         "5: design.select-from: must be from 4 to 1000"},
+        {"answers = \"answers.txt\"\n[design]\nkind = \"efast\"\nsamples = 64\n" + vary,
+         "4: design.samples: must be from 65 to"},
+        {"answers = \"answers.txt\"\n[design]\nkind = \"efast\"\nsamples = 65\nresamples = 0\n" + vary,
+         "5: design.resamples: must be from 1 to"},
         {"[parameters]\nadult-survival = 0.5\n" + vary, "1: parameters.embryo-larval-survival: missing"},
         {"answers = \"nowhere.txt\"\n" + vary, "1: answers: cannot open answers file "},
         {"answers = \"answers.txt\"\nseeds = \"0-1000\"\n" + vary, "2: seeds: '0-1000' is not a seed"},
@@ -413,6 +456,35 @@ TEST(Sweep, ShardsMergeIntoTheFilesOfOneRun) {
     EXPECT_EQ(final_files(out), final_files(whole));
 }
 
+TEST(Sweep, ScreeningAndSpectralDesignsSurviveKillsAndShards) {
+    for (const char* design : {"kind = \"morris\"\ntrajectories = 6\nlevels = 6\nselect-from = 30\nsample-seed = 3",
+                               "kind = \"efast\"\nsamples = 65\nresamples = 2\nsample-seed = 3"}) {
+        SCOPED_TRACE(design);
+        const auto folder = experiment_folder(
+            "answers = \"answers.txt\"\nseeds = \"0-29\"\n[parameters]\ngenerations = 20\n"
+            "[vary.carrying-capacity]\nfrom = 100\nto = 1600\nscale = \"log\"\n"
+            "[vary.adult-survival]\nfrom = 0.3\nto = 0.6\n[design]\n" +
+            std::string(design) + "\n");
+        const auto whole = runner::make_scratch_directory() / "whole";
+        ASSERT_EQ(run_experiment(folder, whole).exit_status, 0);
+        EXPECT_TRUE(std::filesystem::exists(whole / "sensitivity.csv"));
+
+        const auto killed = runner::make_scratch_directory() / "killed";
+        const runner::started_program started = runner::start_program(runner::make_sweep_run(
+            {"run", (folder / "experiment.toml").string(), "--out", killed.string(), "--quiet", "--threads", "1"}));
+        ASSERT_TRUE(points_kept(killed, 3));
+        ::kill(started.pid, SIGKILL);
+        runner::finish_program(started);
+        ASSERT_EQ(run_experiment(folder, killed).exit_status, 0);
+        EXPECT_EQ(final_files(killed), final_files(whole));
+
+        const auto sharded = runner::make_scratch_directory() / "sharded";
+        for (const char* shard : {"1/2", "0/2"}) ASSERT_EQ(run_experiment(folder, sharded, {"--shard", shard}).exit_status, 0);
+        ASSERT_EQ(sweep({"merge", sharded.string()}).exit_status, 0);
+        EXPECT_EQ(final_files(sharded), final_files(whole));
+    }
+}
+
 TEST(Sweep, AnotherExperimentInTheSameFolderNeedsRestart) {
     const auto folder = experiment_folder(grid_experiment);
     const auto out = runner::make_scratch_directory() / "out";
@@ -445,7 +517,14 @@ TEST(Sweep, DesignsWithSensitivityTables) {
         {"kind = \"sobol\"\nsamples = 8\nsample-seed = 5", 8 * 4,
          "parameter,outcome,first_order,first_order_low,first_order_high,total_order,total_order_low,total_order_high",
          2 * 7, "Sensitivity of the share of streams extinct"},
-        {"kind = \"latin-hypercube\"\nsamples = 6", 6, nullptr, 0, "against each varied parameter"},
+        {"kind = \"latin-hypercube\"\nsamples = 6", 6, "parameter,outcome,prcc,prcc_p_value", 2 * 7,
+         "Partial rank correlation with the share of streams extinct"},
+        {"kind = \"morris\"\ntrajectories = 4\nselect-from = 10", 4 * 3,
+         "parameter,outcome,mu,mu_star,sigma,mu_star_low,mu_star_high", 2 * 7, "Screening of the share of streams extinct"},
+        {"kind = \"efast\"\nsamples = 65\nresamples = 2", 65 * 2 * 2,
+         "parameter,outcome,first_order,first_order_low,first_order_high,total_order,total_order_low,total_order_high",
+         2 * 7, "95% interval over the phases"},
+        {"kind = \"grid\"", 3 * 2, nullptr, 0, "Share of streams extinct"},
     };
     for (const case_t& c : cases) {
         SCOPED_TRACE(c.design);
@@ -474,6 +553,24 @@ TEST(Sweep, DesignsWithSensitivityTables) {
             EXPECT_TRUE(sensitivity[1].starts_with("carrying-capacity,extinct_fraction,")) << sensitivity[1];
         }
         EXPECT_NE(runner::read_file(out / "sweep.svg").find(c.figure), std::string::npos);
+
+        // Sobol, Morris and eFAST designs follow their indices over the
+        // generations, and at the last one they are those of sensitivity.csv.
+        const bool over_time = c.design[8] == 's' || c.design[8] == 'm' || c.design[8] == 'e';
+        ASSERT_EQ(std::filesystem::exists(out / "sensitivity-by-generation.csv"), over_time);
+        EXPECT_EQ(std::filesystem::exists(out / "sensitivity-by-generation.svg"), over_time);
+        if (!over_time) continue;
+        const auto by_generation = lines_of(runner::read_file(out / "sensitivity-by-generation.csv"));
+        EXPECT_EQ(by_generation[0], "generation," + std::string(c.header));
+        EXPECT_EQ(by_generation.size(), 1 + 9 * 2 * 2);  // generations 0 to 8, two parameters, two outcomes
+        const auto sensitivity = lines_of(runner::read_file(out / "sensitivity.csv"));
+        std::size_t compared = 0;
+        for (const std::string& line : by_generation) {
+            if (!line.starts_with("8,")) continue;
+            EXPECT_NE(std::find(sensitivity.begin(), sensitivity.end(), line.substr(2)), sensitivity.end()) << line;
+            ++compared;
+        }
+        EXPECT_EQ(compared, 4u);
     }
 }
 
@@ -782,6 +879,15 @@ TEST(Sweep, ExtremeValuesGiveAFigureInBoundedTime) {
         {"[vary.growth-inhibition]\nfrom = 1e-300\nto = 1.7e308\n[vary.adult-survival]\nfrom = 0.3\nto = 0.6\n"
          "[design]\nkind = \"sobol\"\nsamples = 4\n",
          true},
+        {"[vary.growth-inhibition]\nfrom = 1e-300\nto = 1.7e308\n[vary.adult-survival]\nvalues = [\"nan\", 0.6]\n"
+         "[design]\nkind = \"morris\"\ntrajectories = 3\nselect-from = 5\n",
+         true},
+        {"[vary.growth-inhibition]\nfrom = 1e-300\nto = 1.7e308\n[vary.adult-survival]\nvalues = [\"inf\", 0.6]\n"
+         "[design]\nkind = \"efast\"\nsamples = 65\n",
+         true},
+        {"[vary.growth-inhibition]\nfrom = 1e-300\nto = 1.7e308\n[vary.adult-survival]\nvalues = [\"nan\", 0.6]\n"
+         "[design]\nkind = \"latin-hypercube\"\nsamples = 6\n",
+         true},
     };
     const std::regex not_a_number_text("\\b-?(nan|inf)\\b", std::regex::icase);
     for (const case_t& c : cases) {
@@ -800,6 +906,11 @@ TEST(Sweep, ExtremeValuesGiveAFigureInBoundedTime) {
         std::smatch found;
         EXPECT_FALSE(std::regex_search(svg, found, not_a_number_text)) << found.str(0);
         EXPECT_EQ(svg.find("axis cannot be drawn") == std::string::npos, c.drawable);
+        if (std::filesystem::exists(out / "sensitivity-by-generation.svg")) {
+            const std::string over_time = runner::read_file(out / "sensitivity-by-generation.svg");
+            EXPECT_TRUE(over_time.ends_with("</svg>\n"));
+            EXPECT_FALSE(std::regex_search(over_time, found, not_a_number_text)) << found.str(0);
+        }
     }
 }
 

@@ -106,8 +106,11 @@ std::string figure_of(const loaded_experiment& loaded, const point_store& store,
 int finish(const loaded_experiment& loaded, const point_store& store, const std::filesystem::path& directory,
            const figure_choice& figure) {
     check_folder_still_open(store);
-    const sweep_analysis analysis = analyse_sweep(loaded.plan.design, kept_outcomes(store, loaded.points.size()));
-    write_sweep_files(directory, loaded.plan, loaded.points, store, analysis, figure_of(loaded, store, analysis, figure));
+    const std::size_t points = loaded.points.size();
+    const sweep_analysis analysis =
+        analyse_sweep(loaded.plan.design, kept_outcomes(store, points), kept_last_generations(store, points));
+    write_sweep_files(directory, loaded.plan, loaded.points, store, analysis,
+                      kept_indices_over_time(loaded.plan, loaded.points, store), figure_of(loaded, store, analysis, figure));
     if (const std::optional<std::string> reason =
             cli::write_standard_output(sweep_text_summary(loaded.plan, loaded.points, analysis, directory)))
         return fail("the files are in place, but the summary could not be written to standard output: " + *reason);

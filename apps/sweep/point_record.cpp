@@ -155,9 +155,13 @@ point_outcomes outcomes_in_record(std::string_view record) {
 
 std::string_view summary_lines_in_record(std::string_view record) { return record.substr(record.find('\n') + 1); }
 
-std::optional<generation_summary> summary_in_record(std::string_view record, std::int32_t generation) {
+namespace {
+
+// Calls visit(generation, values after the generation's comma) for each
+// summary line in turn, until it returns false.
+template <typename Visit>
+void for_each_summary_line(std::string_view record, Visit visit) {
     const std::string_view lines = summary_lines_in_record(record);
-    const std::size_t columns = summary_column_names().size();
     for (std::size_t start = 0; start < lines.size();) {
         const std::size_t end = std::min(lines.find('\n', start), lines.size());
         const std::string_view line = lines.substr(start, end - start);
@@ -165,16 +169,50 @@ std::optional<generation_summary> summary_in_record(std::string_view record, std
         std::int32_t at = 0;
         const std::size_t comma = line.find(',');
         const std::string_view first = line.substr(0, comma);
-        if (std::from_chars(first.data(), first.data() + first.size(), at).ptr != first.end() || at != generation)
-            continue;
-        std::vector<double> values(columns);
-        const bool read = read_fields(line.substr(comma + 1), columns, [&](std::size_t i, std::string_view text) {
-            return read_real(text, values[i]);
-        });
-        if (!read) throw error(error_code::bad_value, "a kept summary line does not read as one");
-        return summary_from_column_values(generation, values);
+        if (std::from_chars(first.data(), first.data() + first.size(), at).ptr != first.end()) continue;
+        if (!visit(at, line.substr(comma + 1))) return;
     }
-    return std::nullopt;
+}
+
+generation_summary summary_of_line(std::int32_t generation, std::string_view text) {
+    const std::size_t columns = summary_column_names().size();
+    std::vector<double> values(columns);
+    const bool read = read_fields(text, columns, [&](std::size_t i, std::string_view field) {
+        return read_real(field, values[i]);
+    });
+    if (!read) throw error(error_code::bad_value, "a kept summary line does not read as one");
+    return summary_from_column_values(generation, values);
+}
+
+}  // namespace
+
+std::optional<generation_summary> summary_in_record(std::string_view record, std::int32_t generation) {
+    std::optional<generation_summary> found;
+    for_each_summary_line(record, [&](std::int32_t at, std::string_view values) {
+        if (at != generation) return true;
+        found = summary_of_line(at, values);
+        return false;
+    });
+    return found;
+}
+
+std::vector<generation_summary> summaries_in_record(std::string_view record) {
+    std::vector<generation_summary> found;
+    for_each_summary_line(record, [&](std::int32_t at, std::string_view values) {
+        found.push_back(summary_of_line(at, values));
+        return true;
+    });
+    return found;
+}
+
+std::optional<generation_summary> last_summary_in_record(std::string_view record) {
+    std::optional<std::pair<std::int32_t, std::string_view>> last;
+    for_each_summary_line(record, [&](std::int32_t at, std::string_view values) {
+        last = {at, values};
+        return true;
+    });
+    if (!last) return std::nullopt;
+    return summary_of_line(last->first, last->second);
 }
 
 }  // namespace zemrath::sweep

@@ -61,6 +61,10 @@ std::string_view summary_lines_in_record(std::string_view record);
 // On the content of a record: the summary of one generation, as its line
 // gives it; none when the point did not run that many generations.
 std::optional<generation_summary> summary_in_record(std::string_view record, std::int32_t generation);
+// The summaries of every generation the record has, in its order.
+std::vector<generation_summary> summaries_in_record(std::string_view record);
+// The summary of the record's last generation, if it has a summary line.
+std::optional<generation_summary> last_summary_in_record(std::string_view record);
 
 // An outcome as the files write it: the shortest text that reads back to
 // the same double, and nothing for one that is missing (not a number).

@@ -1,5 +1,6 @@
 #include "sweep/sweep_files.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -18,6 +19,9 @@ namespace zemrath::sweep {
 namespace {
 
 constexpr const char* sensitivity_file_name = "sensitivity.csv";
+constexpr const char* variance_share_file_name = "variance-share.csv";
+constexpr const char* by_generation_file_name = "sensitivity-by-generation.csv";
+constexpr const char* by_generation_figure_name = "sensitivity-by-generation.svg";
 
 std::string answer_text(const parameter_set& answers, std::size_t answer) {
     const answer_field& field = answer_fields[answer];
@@ -106,10 +110,55 @@ void write_entries(results::file_set& set, results::staged_file& file, const exp
 
 void write_sensitivity(results::file_set& set, const experiment& plan, const sweep_analysis& analysis) {
     results::staged_file& file = results::add_file(set, sensitivity_file_name);
-    if (plan.design.kind == design_kind::one_at_a_time)
-        write_entries(set, file, plan, analysis.effects, effect_columns);
-    else
-        write_entries(set, file, plan, analysis.indices, sobol_index_columns);
+    switch (plan.design.kind) {
+    case design_kind::one_at_a_time: return write_entries(set, file, plan, analysis.effects, effect_columns);
+    case design_kind::morris: return write_entries(set, file, plan, analysis.screening, morris_effect_columns);
+    case design_kind::latin_hypercube:
+        return write_entries(set, file, plan, analysis.correlations, rank_correlation_columns);
+    case design_kind::grid: return;
+    case design_kind::sobol:
+    case design_kind::efast: return write_entries(set, file, plan, analysis.indices, sobol_index_columns);
+    }
+}
+
+// generation, parameter, outcome, then the entry's values, for the
+// outcomes over time.
+template <typename Entry, typename Columns>
+std::string entries_over_time(const experiment& plan, const indices_over_time& over_time,
+                              std::vector<Entry> sweep_analysis::*entries, const Columns& columns) {
+    const std::vector<std::size_t> followed = outcomes_over_time();
+    std::string text = "generation,parameter,outcome";
+    for (const auto& column : columns) {
+        text += ',';
+        text += column.name;
+    }
+    text += '\n';
+    for (const generation_analysis& at : over_time)
+        for (const Entry& entry : at.analysis.*entries) {
+            if (std::find(followed.begin(), followed.end(), entry.outcome) == followed.end()) continue;
+            text += std::to_string(at.generation) + "," + parameter_name(plan, entry.parameter) + "," +
+                    std::string(outcome_columns[entry.outcome].name);
+            for (const auto& column : columns) {
+                text += ',';
+                text += outcome_text(entry.*column.field);
+            }
+            text += '\n';
+        }
+    return text;
+}
+
+std::string by_generation_csv(const experiment& plan, const indices_over_time& over_time) {
+    if (plan.design.kind == design_kind::morris)
+        return entries_over_time(plan, over_time, &sweep_analysis::screening, morris_effect_columns);
+    return entries_over_time(plan, over_time, &sweep_analysis::indices, sobol_index_columns);
+}
+
+void write_variance_shares(results::file_set& set, const sweep_analysis& analysis) {
+    std::string text = "outcome,total_variance,points_share,streams_share\n";
+    for (const variance_share& share : analysis.variance)
+        text += std::string(outcome_columns[share.outcome].name) + "," + outcome_text(share.total_variance) + "," +
+                outcome_text(share.points_share) + "," + outcome_text(share.streams_share) + "\n";
+    results::write_to(set, results::add_file(set, variance_share_file_name), text);
 }
 
 // A generation of which every statistic is missing.
@@ -144,6 +193,27 @@ std::vector<point_outcomes> kept_outcomes(const point_store& store, std::size_t 
     return outcomes;
 }
 
+std::vector<generation_summary> kept_last_generations(const point_store& store, std::size_t points) {
+    std::vector<generation_summary> last;
+    for (std::size_t point = 0; point < points; ++point) {
+        const std::optional<generation_summary> summary = last_summary_in_record(point_record(store, point));
+        last.push_back(summary ? *summary : missing_generation());
+    }
+    return last;
+}
+
+indices_over_time kept_indices_over_time(const experiment& plan, std::span<const parameter_set> points,
+                                         const point_store& store) {
+    if (!follows_generations(plan.design.kind)) return {};
+    // Each record read once, keeping only the outcomes over time.
+    std::vector<point_over_time> kept(points.size());
+    for (std::size_t point = 0; point < points.size(); ++point)
+        for (const generation_summary& g : summaries_in_record(point_record(store, point)))
+            if (g.generation >= 0 && static_cast<std::size_t>(g.generation) == kept[point].size())
+                kept[point].push_back(values_over_time(g));
+    return analyse_generations(plan.design, kept);
+}
+
 std::vector<point_outcomes> kept_outcomes_at(const point_store& store, std::size_t points, std::int32_t generation) {
     std::vector<point_outcomes> outcomes;
     for (std::size_t point = 0; point < points; ++point) {
@@ -155,23 +225,36 @@ std::vector<point_outcomes> kept_outcomes_at(const point_store& store, std::size
 
 void write_sweep_files(const std::filesystem::path& directory, const experiment& plan,
                        std::span<const parameter_set> points, const point_store& store,
-                       const sweep_analysis& analysis, const std::string& figure) {
+                       const sweep_analysis& analysis, const indices_over_time& over_time,
+                       const std::string& figure) {
     const bool sensitivity = has_sensitivity(plan.design.kind);
+    const bool followed = follows_generations(plan.design.kind);
     results::file_set set(directory);
     results::write_to(set, results::add_file(set, "points.csv"), points_csv(points));
     write_summary(set, store, points.size());
     write_outcomes(set, plan, points, analysis.outcomes);
     if (sensitivity) write_sensitivity(set, plan, analysis);
+    write_variance_shares(set, analysis);
+    if (followed) {
+        results::write_to(set, results::add_file(set, by_generation_file_name), by_generation_csv(plan, over_time));
+        results::write_to(set, results::add_file(set, by_generation_figure_name),
+                          sensitivity_over_time_svg(plan, points, over_time));
+    }
     results::write_to(set, results::add_file(set, "sweep.svg"), figure);
-    results::commit(set, sensitivity ? std::vector<std::string>{} : std::vector<std::string>{sensitivity_file_name});
+    std::vector<std::string> stale;
+    if (!sensitivity) stale.push_back(sensitivity_file_name);
+    if (!followed) stale.insert(stale.end(), {by_generation_file_name, by_generation_figure_name});
+    results::commit(set, stale);
 }
 
 std::string sweep_text_summary(const experiment& plan, std::span<const parameter_set> points,
                                const sweep_analysis& analysis, const std::filesystem::path& directory) {
     std::string files = "points.csv, summary.csv, outcomes.csv";
     if (has_sensitivity(plan.design.kind)) files += ", sensitivity.csv";
+    if (follows_generations(plan.design.kind)) files += ", sensitivity-by-generation.csv, sensitivity-by-generation.svg";
+    files += ", variance-share.csv, sweep.svg";
     return text::sweep_summary_text(plan.design, plan.seeds, points.size(), analysis) + "written to " +
-           directory.string() + ": " + files + ", sweep.svg\n";
+           directory.string() + ": " + files + "\n";
 }
 
 }  // namespace zemrath::sweep

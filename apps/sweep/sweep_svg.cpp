@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <array>
+#include <limits>
 #include <numeric>
 
 #include "results/svg_plot.hpp"
@@ -348,10 +350,11 @@ std::string sobol_figure(const figure& f) {
     const frame fr{plot_left, plot_right, 104, 444, slots, round_axis(low, high, 5, 0.05)};
     std::string svg = svg_document_start(page_width, 560);
     add_heading(svg, f, "Sensitivity of the " + lower_first(outcome_at_generation(f)));
+    const bool phases = f.plan.design.kind == design_kind::efast;
     add_legend(svg, plot_left, 86,
                {{first_order_colour, true, 0, "first-order index (alone)"},
                 {total_order_colour, true, 0, "total-order index (with interactions)"},
-                {"#222", false, 1.5, "95% bootstrap interval"}});
+                {"#222", false, 1.5, phases ? "95% interval over the phases" : "95% bootstrap interval"}});
     add_y_grid(svg, fr, false);
     const double slot = (fr.right - fr.left) / static_cast<double>(std::max<std::size_t>(indices.size(), 1));
     for (std::size_t k = 0; k < indices.size(); ++k) {
@@ -383,6 +386,79 @@ std::string sobol_figure(const figure& f) {
     return svg + "</svg>\n";
 }
 
+// Morris screening: each parameter at its mu_star (how much it matters)
+// and sigma (how much its effect changes from place to place: curvature
+// or interactions), with mu_star's bootstrap interval.
+std::string morris_figure(const figure& f) {
+    std::vector<morris_effect> effects;
+    for (const morris_effect& e : f.analysis.screening)
+        if (e.outcome == f.choice.outcome && std::isfinite(e.mu_star) && std::isfinite(e.sigma)) effects.push_back(e);
+    double most_star = 0, most_sigma = 0;
+    for (const morris_effect& e : effects) {
+        most_star = std::max({most_star, e.mu_star, std::isfinite(e.mu_star_high) ? e.mu_star_high : 0.0});
+        most_sigma = std::max(most_sigma, e.sigma);
+    }
+    const frame fr{plot_left, plot_right, 104, 484, round_axis(0, most_star, 5, 1e-9), round_axis(0, most_sigma, 5, 1e-9)};
+    std::string svg = svg_document_start(page_width, 580);
+    add_heading(svg, f, "Screening of the " + lower_first(outcome_at_generation(f)));
+    add_legend(svg, plot_left, 86,
+               {{median_colour, true, 0, "a parameter"}, {"#222", false, 1.5, "95% bootstrap interval of mu*"}});
+    add_grid(svg, fr, false);
+    if (effects.empty())
+        add_text(svg, (fr.left + fr.right) / 2, (fr.top + fr.bottom) / 2,
+                 "no effects: the " + lower_first(text::outcome_title(outcome_name(f))) + " is missing at some points",
+                 "text-anchor=\"middle\" " + std::string(text_style));
+    for (const morris_effect& e : effects) {
+        const double x = x_at(fr, e.mu_star), y = y_at(fr, e.sigma);
+        if (std::isfinite(e.mu_star_low) && std::isfinite(e.mu_star_high))
+            add_line(svg, x_at(fr, e.mu_star_low), y, x_at(fr, e.mu_star_high), y, "#222", 1.5);
+        svg += "<circle cx=\"" + coordinate(x) + "\" cy=\"" + coordinate(y) + "\" r=\"5\" fill=\"" +
+               std::string(median_colour) + "\"/>\n";
+        add_text(svg, x + 8, y - 8, text::parameter_title(answer_of(f, e.parameter)), text_style);
+    }
+    add_x_axis_title(svg, fr, fr.bottom + 44, "mu*, the mean absolute elementary effect");
+    add_axis_title(svg, fr, "sigma, their standard deviation");
+    return svg + "</svg>\n";
+}
+
+// Partial rank correlation coefficients as bars from -1 to 1, each with
+// its p-value.
+std::string correlation_figure(const figure& f) {
+    std::vector<partial_rank_correlation> found;
+    for (const partial_rank_correlation& c : f.analysis.correlations)
+        if (c.outcome == f.choice.outcome) found.push_back(c);
+    const frame fr{plot_left, plot_right, 104, 444, axis_ticks{0, 1, 1}, axis_ticks{-1, 1, 0.5}};
+    std::string svg = svg_document_start(page_width, 560);
+    add_heading(svg, f, "Partial rank correlation with the " + lower_first(outcome_at_generation(f)));
+    add_y_grid(svg, fr, false);
+    const double slot = (fr.right - fr.left) / static_cast<double>(std::max<std::size_t>(found.size(), 1));
+    const std::size_t width = static_cast<std::size_t>(std::max(12.0, slot / 7));
+    for (std::size_t k = 0; k < found.size(); ++k) {
+        const partial_rank_correlation& c = found[k];
+        const double middle = fr.left + slot * (static_cast<double>(k) + 0.5);
+        const double bar = std::min(60.0, slot / 2);
+        if (std::isfinite(c.prcc)) {
+            const double y0 = y_at(fr, std::max(0.0, c.prcc)), y1 = y_at(fr, std::min(0.0, c.prcc));
+            add_rectangle(svg, middle - bar / 2, y0, bar, std::max(1.0, y1 - y0), first_order_colour);
+            char p[48];
+            std::snprintf(p, sizeof p, "p = %.2g", c.prcc_p_value);
+            add_text(svg, middle, (c.prcc >= 0 ? y0 - 6 : y1 + 16), std::isnan(c.prcc_p_value) ? "p missing" : p,
+                     "text-anchor=\"middle\" " + std::string(text_style));
+        } else {
+            const std::string why = c.defined == index_definition::defined
+                                        ? std::string("no coefficient: the parameters' ranks depend on one another")
+                                        : "no coefficient: the " + lower_first(text::outcome_title(outcome_name(f))) +
+                                              " " + std::string(undefined_index_words(c.defined));
+            add_text_lines(svg, middle, (fr.top + fr.bottom) / 2, wrapped_words(why, width), 15,
+                           "text-anchor=\"middle\" " + std::string(text_style));
+        }
+        add_text_lines(svg, middle, fr.bottom + 20, wrapped_words(text::parameter_title(answer_of(f, c.parameter)), width),
+                       14, "text-anchor=\"middle\" " + std::string(text_style));
+    }
+    add_axis_title(svg, fr, "Partial rank correlation coefficient");
+    return svg + "</svg>\n";
+}
+
 // The outcome against each varied parameter, three panels a row.
 std::string scatter_figure(const figure& f) {
     const std::size_t panels = f.plan.design.varied.size();
@@ -409,15 +485,82 @@ std::string scatter_figure(const figure& f) {
     return svg + "</svg>\n";
 }
 
+// One colour per parameter, told apart in print.
+constexpr std::array<std::string_view, 10> parameter_colours = {"#08306b", "#b2182b", "#238b45", "#6a51a3", "#d94801",
+                                                                 "#41b6c4", "#969696", "#e7298a", "#8c6d31", "#000000"};
+
+// A parameter's index of an outcome at one generation, as the figure over
+// time draws it.
+double index_over_time(const sweep_analysis& analysis, std::size_t parameter, std::size_t outcome) {
+    for (const sobol_index& i : analysis.indices)
+        if (i.parameter == parameter && i.outcome == outcome) return i.total_order;
+    for (const morris_effect& e : analysis.screening)
+        if (e.parameter == parameter && e.outcome == outcome) return e.mu_star;
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
 }  // namespace
+
+std::string sensitivity_over_time_svg(const experiment& plan, std::span<const parameter_set> points,
+                                      std::span<const generation_analysis> over_time) {
+    const std::vector<std::size_t> followed = outcomes_over_time();
+    const figure_choice choice{};
+    const sweep_analysis none{};
+    const figure f{plan, points, none, choice};
+    const double panel_height = 260, top = 110;
+    std::string svg = svg_document_start(page_width, top + (panel_height + 90) * static_cast<double>(followed.size()));
+    const bool morris = plan.design.kind == design_kind::morris;
+    add_heading(svg, f, std::string(morris ? "Screening" : "Sensitivity") + " generation by generation");
+    std::vector<double> generations;
+    for (const generation_analysis& at : over_time) generations.push_back(at.generation);
+    const std::size_t parameters = plan.design.varied.size();
+    for (std::size_t panel = 0; panel < followed.size(); ++panel) {
+        const std::size_t outcome = followed[panel];
+        double high = morris ? 0 : 1;
+        for (const generation_analysis& at : over_time)
+            for (std::size_t j = 0; j < parameters; ++j)
+                if (const double v = index_over_time(at.analysis, j, outcome); std::isfinite(v)) high = std::max(high, v);
+        const double y0 = top + (panel_height + 90) * static_cast<double>(panel);
+        const frame fr{plot_left, 620, y0, y0 + panel_height, value_axis(generations, 5), round_axis(0, high, 5, 1e-9)};
+        add_grid(svg, fr, false);
+        for (std::size_t j = 0; j < parameters; ++j) {
+            const std::string colour(parameter_colours[j % parameter_colours.size()]);
+            std::string line;
+            const auto flush = [&] {
+                if (line.find(' ') != line.rfind(' '))
+                    svg += "<polyline points=\"" + line + "\" fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"2\"/>\n";
+                line.clear();
+            };
+            for (const generation_analysis& at : over_time) {
+                const double v = index_over_time(at.analysis, j, outcome);
+                if (!std::isfinite(v)) {
+                    flush();
+                    continue;
+                }
+                line += coordinate(x_at(fr, at.generation)) + "," + coordinate(y_at(fr, v)) + " ";
+            }
+            flush();
+            const double legend_y = fr.top + 16 + 20 * static_cast<double>(j);
+            add_line(svg, 640, legend_y - 4, 664, legend_y - 4, colour, 2);
+            add_text(svg, 670, legend_y, text::parameter_title(plan.design.varied[j].answer), text_style);
+        }
+        add_x_axis_title(svg, fr, fr.bottom + 40, "Generation");
+        add_axis_title(svg, fr,
+                       std::string(morris ? "mu* of the " : "Total-order index of the ") +
+                           lower_first(text::outcome_title(outcome_columns[outcome].name)));
+    }
+    return svg + "</svg>\n";
+}
 
 std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points, const sweep_analysis& analysis,
                       const figure_choice& choice) {
     const figure f{plan, points, analysis, choice};
     const design_kind kind = plan.design.kind;
     if (kind == design_kind::one_at_a_time) return tornado_figure(f);
-    if (kind == design_kind::sobol) return sobol_figure(f);
+    if (kind == design_kind::sobol || kind == design_kind::efast) return sobol_figure(f);
+    if (kind == design_kind::morris) return morris_figure(f);
     if (plan.design.varied.size() == 1) return one_parameter_figure(f);
+    if (kind == design_kind::latin_hypercube) return correlation_figure(f);
     if (kind == design_kind::grid && plan.design.varied.size() == 2) return heat_map_figure(f);
     return scatter_figure(f);
 }

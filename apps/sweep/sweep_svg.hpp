@@ -1,8 +1,11 @@
 // The figure of an experiment, chosen by its design: with one varied
 // parameter, the adults' percentile band and an outcome against it; with
 // two on a grid, a heat map of the outcome; one at a time, a tornado chart
-// of the outcome; Sobol, the outcome's indices as bars with their
-// intervals; otherwise the outcome against each varied parameter. Axes are
+// of the outcome; Sobol and eFAST, the outcome's indices as bars with their
+// intervals; Morris, the parameters in the plane of mu_star and sigma; a
+// Latin hypercube, the partial rank correlations as bars with their
+// p-values (the outcome against the parameter when only one is varied);
+// otherwise the outcome against each varied parameter. Axes are
 // named as the prompts name the parameters, with their units; the title
 // names the outcome and the generation shown.
 #pragma once
@@ -28,5 +31,12 @@ struct figure_choice {
 // The analysis is that of the outcomes at the generation chosen.
 std::string sweep_svg(const experiment& plan, std::span<const parameter_set> points, const sweep_analysis& analysis,
                       const figure_choice& choice = {});
+
+// sensitivity-by-generation.svg: for each outcome followed over time, one
+// panel with each parameter's index (total-order for Sobol and eFAST,
+// mu_star for Morris) against the generation; `over_time` holds each
+// generation's analysis.
+std::string sensitivity_over_time_svg(const experiment& plan, std::span<const parameter_set> points,
+                                      std::span<const generation_analysis> over_time);
 
 }  // namespace zemrath::sweep

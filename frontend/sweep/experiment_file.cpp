@@ -196,19 +196,43 @@ struct reader {
     }
 
     void read_design(const toml::table& design) {
-        only_known_keys(file, design, "design.", {"kind", "samples", "sample-seed"});
+        only_known_keys(file, design, "design.",
+                        {"kind", "samples", "sample-seed", "trajectories", "levels", "select-from", "resamples"});
         experiment_design& d = result.design;
         if (const toml::node* node = design.get("kind")) d.kind = kind_named(at_node(file, *node, "design.kind"), *node);
         if (const toml::node* node = design.get("samples")) {
             samples_key = at_node(file, *node, "design.samples");
-            d.samples = static_cast<std::int32_t>(whole_number(samples_key, *node, 2, 100000000));
+            const bool efast = d.kind == design_kind::efast;
+            d.samples = static_cast<std::int32_t>(whole_number(samples_key, *node, efast ? fewest_efast_samples : 2,
+                                                               efast ? most_efast_samples : 100000000));
         }
         if (const toml::node* node = design.get("sample-seed"))
             d.sample_seed = static_cast<std::uint64_t>(
                 whole_number(at_node(file, *node, "design.sample-seed"), *node, 0, INT64_MAX));
-        const bool sampled = d.kind == design_kind::latin_hypercube || d.kind == design_kind::sobol;
+        const bool sampled = d.kind == design_kind::latin_hypercube || d.kind == design_kind::sobol ||
+                             d.kind == design_kind::efast;
         if (sampled && design.get("samples") == nullptr)
             fail({&file, design.source().begin.line, "design.samples"}, "is needed by this kind of design");
+        if (d.kind == design_kind::morris) read_morris(design);
+        if (const toml::node* node = design.get("resamples"))
+            d.resamples = static_cast<std::int32_t>(whole_number(at_node(file, *node, "design.resamples"), *node, 1, 1000));
+    }
+
+    void read_morris(const toml::table& design) {
+        experiment_design& d = result.design;
+        const toml::node* trajectories = design.get("trajectories");
+        if (trajectories == nullptr)
+            fail({&file, design.source().begin.line, "design.trajectories"}, "is needed by a Morris design");
+        samples_key = at_node(file, *trajectories, "design.trajectories");
+        d.trajectories = static_cast<std::int32_t>(whole_number(samples_key, *trajectories, 2, 100000000));
+        if (const toml::node* node = design.get("levels")) {
+            const location at = at_node(file, *node, "design.levels");
+            d.levels = static_cast<std::int32_t>(whole_number(at, *node, 2, 1000000));
+            if (d.levels % 2 != 0) fail(at, "must be even, so that a step reaches every level equally often");
+        }
+        if (const toml::node* node = design.get("select-from"))
+            d.select_from = static_cast<std::int32_t>(whole_number(at_node(file, *node, "design.select-from"), *node,
+                                                                   d.trajectories, most_candidate_trajectories));
     }
 
     void read_varied(const toml::table& vary) {

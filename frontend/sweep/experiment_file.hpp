@@ -15,9 +15,11 @@
 //   points = 4                  # evenly spaced, ends included
 //   scale = "linear"            # or "log"
 //   [design]
-//   kind = "grid"               # grid | one-at-a-time | latin-hypercube | sobol
-//   samples = 64                # latin-hypercube and sobol
+//   kind = "grid"               # grid | one-at-a-time | latin-hypercube | sobol | morris | efast
+//   samples = 64                # latin-hypercube, sobol; efast: per parameter (65 or more)
 //   sample-seed = 1
+//   trajectories = 20           # morris (needed), with levels = 4 and select-from = N
+//   resamples = 1               # efast: its phases
 //
 // Parameters are named as zemrath-ensemble's options, without the dashes
 // in front. A value is a number or a string in the prompts' answer syntax.

@@ -43,6 +43,36 @@ std::string varied_key(const experiment_design& design, std::size_t parameter) {
     return std::string(answer_fields[design.varied[parameter].answer].key);
 }
 
+std::string screening_text(const morris_effect& e) {
+    if (e.defined == index_definition::outcome_missing)
+        return "no effects: " + std::string(outcome_columns[e.outcome].name) + " is missing at some points";
+    return estimate_text("mu_star", e.mu_star, e.mu_star_low, e.mu_star_high) + ", sigma " + three_digits(e.sigma);
+}
+
+std::string correlation_text(const partial_rank_correlation& c) {
+    const std::string outcome(outcome_columns[c.outcome].name);
+    switch (c.defined) {
+    case index_definition::outcome_constant: return "no coefficient: " + outcome + " does not vary";
+    case index_definition::outcome_missing: return "no coefficient: " + outcome + " is missing at some points";
+    case index_definition::defined: break;
+    }
+    if (std::isnan(c.prcc)) return "no coefficient: the parameters' ranks depend on one another";
+    return "PRCC " + three_digits(c.prcc) + " (p-value " + (std::isnan(c.prcc_p_value) ? "missing" : three_digits(c.prcc_p_value)) +
+           ")";
+}
+
+// "the streams' share of the adults' variance at the last generation: 0.234
+// (the points' 0.766)".
+std::string variance_text(const std::vector<variance_share>& shares) {
+    for (const variance_share& share : shares) {
+        if (outcome_columns[share.outcome].field != &point_outcomes::adults_mean) continue;
+        if (std::isnan(share.streams_share)) return "the streams' share of the adults' variance at the last generation: none (the adults do not vary)\n";
+        return "the streams' share of the adults' variance at the last generation: " + three_digits(share.streams_share) +
+               " (the points' " + three_digits(share.points_share) + ")\n";
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string sweep_summary_text(const experiment_design& design, const std::vector<std::int32_t>& seeds,
@@ -62,7 +92,12 @@ std::string sweep_summary_text(const experiment_design& design, const std::vecto
     }
     for (const sobol_index& i : analysis.indices)
         if (i.outcome == 0) text += "extinct_fraction, " + varied_key(design, i.parameter) + ": " + index_text(i) + "\n";
-    return text;
+    for (const morris_effect& e : analysis.screening)
+        if (e.outcome == 0) text += "extinct_fraction, " + varied_key(design, e.parameter) + ": " + screening_text(e) + "\n";
+    for (const partial_rank_correlation& c : analysis.correlations)
+        if (c.outcome == 0)
+            text += "extinct_fraction, " + varied_key(design, c.parameter) + ": " + correlation_text(c) + "\n";
+    return text + variance_text(analysis.variance);
 }
 
 }  // namespace zemrath::text

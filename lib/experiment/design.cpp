@@ -9,6 +9,7 @@
 
 #include "base/library_call.hpp"
 #include "design_random.hpp"
+#include "experiment/unit_rows.hpp"
 
 namespace zemrath {
 
@@ -173,6 +174,36 @@ std::vector<parameter_set> sobol_points(const experiment_design& design) {
     return points;
 }
 
+std::vector<parameter_set> points_of(const experiment_design& design, const unit_rows& rows) {
+    std::vector<parameter_set> points;
+    for (const auto& row : rows) points.push_back(point_at(design, row));
+    return points;
+}
+
+void refuse_design(const std::string& key, const std::string& reason) {
+    throw error(error_code::bad_value, key + " " + reason, key);
+}
+
+void check_morris(const experiment_design& design) {
+    if (design.trajectories < 2)
+        refuse_design("trajectories", "must be 2 or more, not " + std::to_string(design.trajectories));
+    if (design.levels < 2 || design.levels % 2 != 0)
+        refuse_design("levels", "must be even and 2 or more, not " + std::to_string(design.levels));
+    if (design.select_from != 0 &&
+        (design.select_from < design.trajectories || design.select_from > most_candidate_trajectories))
+        refuse_design("select-from", "must be from trajectories (" + std::to_string(design.trajectories) + ") to " +
+                                         std::to_string(most_candidate_trajectories) + ", not " +
+                                         std::to_string(design.select_from));
+}
+
+void check_efast(const experiment_design& design) {
+    if (design.samples < fewest_efast_samples || design.samples > most_efast_samples)
+        refuse_design("samples", "must be from " + std::to_string(fewest_efast_samples) + " to " +
+                                     std::to_string(most_efast_samples) + " for eFAST, not " +
+                                     std::to_string(design.samples));
+    if (design.resamples < 1) refuse_design("resamples", "must be 1 or more, not " + std::to_string(design.resamples));
+}
+
 }  // namespace
 
 std::string_view design_kind_name(design_kind kind) {
@@ -181,6 +212,8 @@ std::string_view design_kind_name(design_kind kind) {
     case design_kind::one_at_a_time: return "one-at-a-time";
     case design_kind::latin_hypercube: return "latin-hypercube";
     case design_kind::sobol: return "sobol";
+    case design_kind::morris: return "morris";
+    case design_kind::efast: return "efast";
     }
     return "grid";
 }
@@ -198,6 +231,8 @@ void check_design(const experiment_design& design) {
         for (std::size_t k = 0; k < j; ++k)
             if (design.varied[k].answer == design.varied[j].answer) refuse(design.varied[j], "is varied twice");
     }
+    if (design.kind == design_kind::morris) return check_morris(design);
+    if (design.kind == design_kind::efast) return check_efast(design);
     if (!takes_points(design.kind) && design.samples < 2)
         throw error(error_code::bad_value, "samples must be 2 or more, not " + std::to_string(design.samples), "samples");
 }
@@ -230,6 +265,8 @@ std::vector<parameter_set> design_points(const experiment_design& design) {
         case design_kind::one_at_a_time: return one_at_a_time_points(design);
         case design_kind::latin_hypercube: return latin_hypercube_points(design);
         case design_kind::sobol: return sobol_points(design);
+        case design_kind::morris: return points_of(design, morris_rows(design));
+        case design_kind::efast: return points_of(design, efast_rows(design));
         }
         return std::vector<parameter_set>{};
     });
@@ -255,6 +292,10 @@ std::uint64_t design_size(const experiment_design& design) {
         return size;
     case design_kind::latin_hypercube: return samples;
     case design_kind::sobol: return times(samples, design.varied.size() + 2);
+    case design_kind::morris:
+        return times(static_cast<std::uint64_t>(std::max(design.trajectories, 0)), design.varied.size() + 1);
+    case design_kind::efast:
+        return times(times(samples, static_cast<std::uint64_t>(std::max(design.resamples, 0))), design.varied.size());
     }
     return 0;
 }

@@ -2,20 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "base/library_call.hpp"
 #include "design_random.hpp"
+#include "experiment/outcome_values.hpp"
 
 namespace zemrath {
 
 namespace {
-
-constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
-
-// The bootstrap resamples its rows with a generator apart from the one that
-// drew the design.
-constexpr std::uint64_t bootstrap_stream = 0xB0075781A9ull;
 
 double outcome_at(std::span<const point_outcomes> outcomes, std::size_t point, std::size_t outcome) {
     return outcomes[point].*outcome_columns[outcome].field;
@@ -62,21 +56,8 @@ estimates estimate(const sobol_values& f, std::span<const std::size_t> rows) {
     return e;
 }
 
-// Over the values that are numbers; not a number when there is none.
-double percentile_of(std::vector<double> values, double level) {
-    std::erase_if(values, [](double v) { return std::isnan(v); });
-    if (values.empty()) return not_a_number;
-    std::sort(values.begin(), values.end());
-    const double h = (static_cast<double>(values.size()) - 1) * level;
-    const auto below = static_cast<std::size_t>(h);
-    if (below + 1 >= values.size()) return values.back();
-    return values[below] + (h - static_cast<double>(below)) * (values[below + 1] - values[below]);
-}
-
-bool any_missing(const sobol_values& f) {
-    const auto missing = [](const std::vector<double>& column) {
-        return std::any_of(column.begin(), column.end(), [](double v) { return std::isnan(v); });
-    };
+bool missing_anywhere(const sobol_values& f) {
+    const auto missing = [](const std::vector<double>& column) { return zemrath::any_missing(column); };
     return missing(f.a) || missing(f.b) || std::any_of(f.ab.begin(), f.ab.end(), missing);
 }
 
@@ -93,12 +74,6 @@ sobol_values values_of(const experiment_design& design, std::span<const point_ou
         for (std::size_t i = 0; i < n; ++i) column.push_back(outcome_at(outcomes, (2 + j) * n + i, outcome));
     }
     return f;
-}
-
-void check_point_count(std::size_t expected, std::size_t given) {
-    if (expected != given)
-        throw error(error_code::bad_value, "the design has " + std::to_string(expected) + " points, the outcomes " +
-                                               std::to_string(given));
 }
 
 }  // namespace
@@ -136,7 +111,7 @@ std::vector<sobol_index> sobol_indices(const experiment_design& design, std::spa
         for (std::size_t i = 0; i < n; ++i) all_rows[i] = i;
         for (std::size_t k = 0; k < outcome_columns.size(); ++k) {
             const sobol_values f = values_of(design, outcomes, k);
-            const bool missing = any_missing(f);
+            const bool missing = missing_anywhere(f);
             const estimates whole = estimate(f, all_rows);
             const index_definition defined = missing        ? index_definition::outcome_missing
                                              : !whole.varies ? index_definition::outcome_constant

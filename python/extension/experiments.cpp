@@ -3,6 +3,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -84,18 +85,95 @@ py::dict entry_columns(const sweep::experiment& plan, const std::vector<Entry>& 
     return table;
 }
 
-// The sensitivity table (or None) and the lines zemrath-sweep prints.
+using statistics_table = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+// Each point's summary: a generations x summary columns array (in the
+// order of summary_column_names), from generation 0.
+std::vector<std::vector<generation_summary>> summaries_from(const std::vector<statistics_table>& tables) {
+    const std::size_t columns = summary_column_names().size();
+    std::vector<std::vector<generation_summary>> points;
+    for (const statistics_table& table : tables) {
+        if (table.ndim() != 2 || static_cast<std::size_t>(table.shape(1)) != columns || table.shape(0) < 1)
+            throw error(error_code::bad_value, "each point's summary must be a table of " + std::to_string(columns) +
+                                                   " columns, one row per generation", "summaries");
+        std::vector<generation_summary>& point = points.emplace_back();
+        for (py::ssize_t g = 0; g < table.shape(0); ++g)
+            point.push_back(summary_from_column_values(static_cast<std::int32_t>(g), std::span(table.data(g, 0), columns)));
+    }
+    return points;
+}
+
+// generation, then the columns of the sensitivity table, for the outcomes
+// over time; None for a design not followed over time.
+template <typename Entry, typename Columns>
+py::dict generation_columns(const sweep::experiment& plan, const std::vector<generation_analysis>& analyses,
+                            std::vector<Entry> sweep_analysis::*entries, const Columns& columns) {
+    const std::vector<std::size_t> followed = outcomes_over_time();
+    std::vector<std::int32_t> generations;
+    std::vector<Entry> kept;
+    for (const generation_analysis& at : analyses)
+        for (const Entry& entry : at.analysis.*entries)
+            if (std::find(followed.begin(), followed.end(), entry.outcome) != followed.end()) {
+                generations.push_back(at.generation);
+                kept.push_back(entry);
+            }
+    py::dict table;
+    table["generation"] = generations;
+    for (auto [name, column] : entry_columns(plan, kept, columns)) table[name] = column;
+    return table;
+}
+
+py::object by_generation_columns(const sweep::experiment& plan, const std::vector<generation_analysis>& analyses) {
+    if (!follows_generations(plan.design.kind)) return py::none();
+    if (plan.design.kind == design_kind::morris)
+        return generation_columns(plan, analyses, &sweep_analysis::screening, morris_effect_columns);
+    return generation_columns(plan, analyses, &sweep_analysis::indices, sobol_index_columns);
+}
+
+py::object sensitivity_columns(const sweep::experiment& plan, const sweep_analysis& analysis) {
+    switch (plan.design.kind) {
+    case design_kind::one_at_a_time: return entry_columns(plan, analysis.effects, effect_columns);
+    case design_kind::morris: return entry_columns(plan, analysis.screening, morris_effect_columns);
+    case design_kind::latin_hypercube: return entry_columns(plan, analysis.correlations, rank_correlation_columns);
+    case design_kind::sobol:
+    case design_kind::efast: return entry_columns(plan, analysis.indices, sobol_index_columns);
+    case design_kind::grid: break;
+    }
+    return py::none();
+}
+
+// The sensitivity table (or None), the variance shares and the lines
+// zemrath-sweep prints.
 py::dict analysis_of(const sweep::experiment& plan,
-                     const py::array_t<double, py::array::c_style | py::array::forcecast>& values) {
+                     const py::array_t<double, py::array::c_style | py::array::forcecast>& values,
+                     const std::vector<statistics_table>& summaries) {
     std::vector<point_outcomes> outcomes = outcomes_from(values);
     const std::size_t points = outcomes.size();
-    const sweep_analysis analysis = analyse_sweep(plan.design, std::move(outcomes));
+    const std::vector<std::vector<generation_summary>> by_point = summaries_from(summaries);
+    std::vector<generation_summary> last;
+    std::vector<point_over_time> over_time;
+    for (const std::vector<generation_summary>& point : by_point) {
+        last.push_back(point.back());
+        point_over_time& kept = over_time.emplace_back();
+        for (const generation_summary& g : point) kept.push_back(values_over_time(g));
+    }
+    const sweep_analysis analysis = analyse_sweep(plan.design, std::move(outcomes), last);
     py::dict result;
-    result["sensitivity"] = py::none();
-    if (plan.design.kind == design_kind::one_at_a_time)
-        result["sensitivity"] = entry_columns(plan, analysis.effects, effect_columns);
-    else if (plan.design.kind == design_kind::sobol)
-        result["sensitivity"] = entry_columns(plan, analysis.indices, sobol_index_columns);
+    result["sensitivity"] = sensitivity_columns(plan, analysis);
+    result["sensitivity_by_generation"] = by_generation_columns(plan, analyse_generations(plan.design, over_time));
+    py::dict shares;
+    std::vector<std::string> names;
+    for (const variance_share& share : analysis.variance) names.emplace_back(outcome_columns[share.outcome].name);
+    shares["outcome"] = names;
+    const auto column = [&](double variance_share::*field) {
+        py::array_t<double> values = new_column<double>(analysis.variance.size());
+        for (std::size_t i = 0; i < analysis.variance.size(); ++i) values.mutable_data()[i] = analysis.variance[i].*field;
+        return values;
+    };
+    shares["total_variance"] = column(&variance_share::total_variance);
+    shares["points_share"] = column(&variance_share::points_share);
+    shares["streams_share"] = column(&variance_share::streams_share);
+    result["variance_share"] = shares;
     result["text"] = text::sweep_summary_text(plan.design, plan.seeds, points, analysis);
     return result;
 }
@@ -146,7 +224,7 @@ void add_experiments(py::module_& module) {
                                })
         .def_property_readonly("base", [](const sweep::experiment& plan) { return parameters_to(plan.design.base); })
         .def("points", &design_point_columns)
-        .def("analyse", &analysis_of, py::arg("outcomes"));
+        .def("analyse", &analysis_of, py::arg("outcomes"), py::arg("summaries"));
     module.def("sample_points", &sample_points, py::arg("base"), py::arg("answers"), py::arg("samples"));
 }
 

@@ -22,6 +22,12 @@ DESIGNS = {
     "sobol": ["[parameters]", "generations = 15", "[vary.carrying-capacity]", "from = 100", "to = 1600",
               'scale = "log"', "[vary.adult-survival]", "from = 0.3", "to = 0.6", "[design]", 'kind = "sobol"',
               "samples = 4", "sample-seed = 11"],
+    "morris": ["[parameters]", "generations = 15", "[vary.carrying-capacity]", "from = 100", "to = 1600",
+               "[vary.adult-survival]", "from = 0.3", "to = 0.6", "[design]", 'kind = "morris"',
+               "trajectories = 3", "select-from = 6", "sample-seed = 11"],
+    "efast": ["[parameters]", "generations = 15", "[vary.carrying-capacity]", "from = 100", "to = 1600",
+              "[vary.adult-survival]", "from = 0.3", "to = 0.6", "[design]", 'kind = "efast"',
+              "samples = 65", "sample-seed = 11"],
 }
 
 
@@ -46,6 +52,11 @@ def test_a_sweep_is_zemrath_sweeps_files_and_lines(tmp_path, answers_file, desig
         assert csv_text(s.sensitivity, missing="") == file_text(out / "sensitivity.csv")
     else:
         assert s.sensitivity is None
+    assert csv_text(s.variance_share, missing="") == file_text(out / "variance-share.csv")
+    if (out / "sensitivity-by-generation.csv").exists():
+        assert csv_text(s.sensitivity_by_generation, missing="") == file_text(out / "sensitivity-by-generation.csv")
+    else:
+        assert s.sensitivity_by_generation is None
     assert printed == s.text + f"written to {out}: " + printed.rsplit(": ", 1)[1]
     assert str(s) == s.text.rstrip("\n")
 

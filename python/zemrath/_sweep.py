@@ -13,6 +13,7 @@ from ._errors import bad_type
 from ._parameters import NAMES, Parameters, described
 
 OUTCOME_COLUMNS = tuple(_core.outcome_columns())
+SUMMARY_STATISTICS = tuple(_core.summary_columns())[1:]  # after the generation
 
 
 def point_result(values, seeds, threads):
@@ -77,7 +78,17 @@ class Sweep:
         sensitivity: for one-at-a-time designs each parameter's lowest and
             highest value and each outcome there and at base; for Sobol
             designs the first- and total-order indices with their 95%
-            bootstrap intervals (``sensitivity.csv``); None for other designs.
+            bootstrap intervals; for eFAST designs the same indices over
+            their phases; for Morris designs mu, mu_star, sigma and mu_star's
+            interval; for Latin hypercubes the partial rank correlations
+            and their p-values (``sensitivity.csv``); None for grids.
+        sensitivity_by_generation: for Sobol, Morris and eFAST designs a
+            DataFrame: generation, then the columns of sensitivity at every
+            generation, for extinct_fraction and adults_mean
+            (``sensitivity-by-generation.csv``); None for the others.
+        variance_share: a DataFrame: for each outcome per stream its
+            variance over every point and stream and the shares of the
+            points and of the streams (``variance-share.csv``).
         design: the design's kind ("grid", "one-at-a-time", ...).
         varied: the varied parameters, by their keys, in order.
         log_scaled: for each varied parameter, whether its range is on a log
@@ -103,9 +114,12 @@ class Sweep:
         # Each point's varied parameters beside its outcomes, as outcomes.csv has them.
         self.outcomes = pd.concat([self.points[["point", *plan.varied_columns]],
                                    pd.DataFrame(values, columns=OUTCOME_COLUMNS)], axis=1)
-        analysis = plan.analyse(values)
+        analysis = plan.analyse(values, [frame[list(SUMMARY_STATISTICS)].to_numpy(dtype=float) for frame in summaries])
         sensitivity = analysis["sensitivity"]
         self.sensitivity = pd.DataFrame(sensitivity) if sensitivity is not None else None
+        self.variance_share = pd.DataFrame(analysis["variance_share"])
+        by_generation = analysis["sensitivity_by_generation"]
+        self.sensitivity_by_generation = pd.DataFrame(by_generation) if by_generation is not None else None
         self.text = analysis["text"]
 
     def __str__(self):

@@ -25,15 +25,23 @@ cpp_design_kinds <- function() {
     .Call(`_zemrath_cpp_design_kinds`)
 }
 
-cpp_design_points <- function(base, vary, kind, samples, sample_seed) {
-    .Call(`_zemrath_cpp_design_points`, base, vary, kind, samples, sample_seed)
+cpp_design_points <- function(base, vary, kind, samples, sample_seed, settings) {
+    .Call(`_zemrath_cpp_design_points`, base, vary, kind, samples, sample_seed, settings)
 }
 
 cpp_point_result <- function(parameters, seeds, threads) {
     .Call(`_zemrath_cpp_point_result`, parameters, seeds, threads)
 }
 
-cpp_sensitivity <- function(base, vary, kind, samples, sample_seed, outcomes) {
-    .Call(`_zemrath_cpp_sensitivity`, base, vary, kind, samples, sample_seed, outcomes)
+cpp_sensitivity <- function(base, vary, kind, samples, sample_seed, settings, outcomes) {
+    .Call(`_zemrath_cpp_sensitivity`, base, vary, kind, samples, sample_seed, settings, outcomes)
+}
+
+cpp_variance_share <- function(last) {
+    .Call(`_zemrath_cpp_variance_share`, last)
+}
+
+cpp_sensitivity_by_generation <- function(base, vary, kind, samples, sample_seed, settings, point, generation, statistics) {
+    .Call(`_zemrath_cpp_sensitivity_by_generation`, base, vary, kind, samples, sample_seed, settings, point, generation, statistics)
 }
 

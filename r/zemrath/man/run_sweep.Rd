@@ -11,7 +11,11 @@ run_sweep(
   seeds = 0:999,
   samples = NULL,
   sample_seed = 0,
-  threads = NULL
+  threads = NULL,
+  trajectories = NULL,
+  levels = 4,
+  select_from = 0,
+  resamples = 1
 )
 }
 \arguments{
@@ -21,8 +25,8 @@ point, but for the varied parameters.}
 \item{vary}{A named list, one element per varied parameter (names as the
 arguments of \code{\link[=zemrath_parameters]{zemrath_parameters()}}), in order: for \code{"grid"} and
 \code{"one-at-a-time"} the values it takes (the two whole-number parameters
-take whole values only); for \code{"latin-hypercube"} and \code{"sobol"} its range
-\code{c(from, to)}.}
+take whole values only); for \code{"latin-hypercube"}, \code{"sobol"},
+\code{"morris"} and \code{"efast"} its range \code{c(from, to)}.}
 
 \item{design}{\code{"grid"}: every combination of the values, the first
 parameter varying slowest. \code{"one-at-a-time"}: the base point, then each
@@ -30,13 +34,19 @@ parameter over its values with the others at base.
 \code{"latin-hypercube"}: \code{samples} points, each parameter stratified over
 its range. \code{"sobol"}: a Saltelli design of \code{samples} x (parameters + 2)
 points (matrices A and B, Latin hypercubes, then for each parameter A
-with that column from B), with first- and total-order indices.}
+with that column from B), with first- and total-order indices.
+\code{"morris"}: \code{trajectories} paths of parameters + 1 points over a grid
+of \code{levels}, one parameter moving per step, screened by their
+elementary effects. \code{"efast"}: for each parameter a search curve of
+\code{samples} points in each of \code{resamples} phases, with first- and
+total-order indices from the spectrum.}
 
 \item{seeds}{The streams to run: whole numbers from 0 to 999, taken as a
 set (each once, ascending). All 1000 by default.}
 
 \item{samples}{The number of samples of the \code{"latin-hypercube"} and
-\code{"sobol"} designs, 2 or more.}
+\code{"sobol"} designs, 2 or more; of \code{"efast"}, per parameter and phase, 65
+or more.}
 
 \item{sample_seed}{The seed of those designs' own sampling, apart from the
 streams: a whole number from 0 to 2^53.}
@@ -44,6 +54,16 @@ streams: a whole number from 0 to 2^53.}
 \item{threads}{Streams run at once, 1 to 1024; \code{NULL} for every core
 available to R (\code{\link[parallelly:availableCores]{parallelly::availableCores()}}). The results never
 depend on it.}
+
+\item{trajectories}{The trajectories of a \code{"morris"} design, 2 or more.}
+
+\item{levels}{The levels of a \code{"morris"} design's grid: even, 2 or more.}
+
+\item{select_from}{For a \code{"morris"} design, the candidate trajectories
+(\code{trajectories} to 1000) of which the most spread are kept; 0 keeps the
+first ones drawn.}
+
+\item{resamples}{The phases of an \code{"efast"} design, 1 or more.}
 }
 \value{
 An object of class \code{zemrath_sweep}, a list of data frames:
@@ -57,12 +77,25 @@ sweep tool's files), then the ten parameters as used;}
 \code{adults_p95}, \code{median_extinction_generation} (among the extinct
 streams; \code{NA} when none died out) and \code{wrapped_fraction} (streams
 whose counts wrapped in any generation);}
-\item{\code{sensitivity}}{only for \code{"one-at-a-time"}: for each parameter
+\item{\code{sensitivity}}{for \code{"one-at-a-time"}: for each parameter
 and outcome its lowest and highest value and the outcome at base and
 there (\verb{parameter, outcome, low_value, high_value, at_base, at_low, at_high}); for \code{"sobol"}: the first-order and total-order indices
 with the 2.5th to 97.5th percentiles of 1000 bootstrap resamples
 (\verb{first_order, first_order_low, first_order_high, total_order, total_order_low, total_order_high}), \code{NA} for an outcome without
-variance;}
+variance; for \code{"efast"} the same columns, the intervals over the
+phases (\code{NA} with one); for \code{"morris"} the elementary effects'
+\verb{mu, mu_star, sigma} and mu_star's bootstrap interval
+(\verb{mu_star_low, mu_star_high}); for \code{"latin-hypercube"} the partial
+rank correlation coefficients and their p-values (\verb{prcc, prcc_p_value});}
+\item{\code{sensitivity_by_generation}}{only for \code{"sobol"}, \code{"morris"}
+and \code{"efast"}: \code{generation}, then the columns of \code{sensitivity} at
+every generation, for \code{extinct_fraction} and \code{adults_mean}; at the
+last generation the same numbers as \code{sensitivity};}
+\item{\code{variance_share}}{for the adults (\code{adults_mean}) and whether a
+stream is extinct (\code{extinct_fraction}) at the last generation, the
+variance over every point and stream and the shares of it that the
+points' means and the streams within each point explain
+(\verb{outcome, total_variance, points_share, streams_share});}
 }
 and the arguments as used (\code{parameters}, \code{vary}, \code{design}, \code{seeds}).
 }

@@ -73,8 +73,8 @@ BEGIN_RCPP
 END_RCPP
 }
 // cpp_design_points
-SEXP cpp_design_points(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind, int samples, double sample_seed);
-RcppExport SEXP _zemrath_cpp_design_points(SEXP baseSEXP, SEXP varySEXP, SEXP kindSEXP, SEXP samplesSEXP, SEXP sample_seedSEXP) {
+SEXP cpp_design_points(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind, int samples, double sample_seed, const Rcpp::List& settings);
+RcppExport SEXP _zemrath_cpp_design_points(SEXP baseSEXP, SEXP varySEXP, SEXP kindSEXP, SEXP samplesSEXP, SEXP sample_seedSEXP, SEXP settingsSEXP) {
 BEGIN_RCPP
     Rcpp::RObject rcpp_result_gen;
     Rcpp::traits::input_parameter< const Rcpp::List& >::type base(baseSEXP);
@@ -82,7 +82,8 @@ BEGIN_RCPP
     Rcpp::traits::input_parameter< const std::string& >::type kind(kindSEXP);
     Rcpp::traits::input_parameter< int >::type samples(samplesSEXP);
     Rcpp::traits::input_parameter< double >::type sample_seed(sample_seedSEXP);
-    rcpp_result_gen = Rcpp::wrap(cpp_design_points(base, vary, kind, samples, sample_seed));
+    Rcpp::traits::input_parameter< const Rcpp::List& >::type settings(settingsSEXP);
+    rcpp_result_gen = Rcpp::wrap(cpp_design_points(base, vary, kind, samples, sample_seed, settings));
     return rcpp_result_gen;
 END_RCPP
 }
@@ -99,8 +100,8 @@ BEGIN_RCPP
 END_RCPP
 }
 // cpp_sensitivity
-SEXP cpp_sensitivity(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind, int samples, double sample_seed, const Rcpp::List& outcomes);
-RcppExport SEXP _zemrath_cpp_sensitivity(SEXP baseSEXP, SEXP varySEXP, SEXP kindSEXP, SEXP samplesSEXP, SEXP sample_seedSEXP, SEXP outcomesSEXP) {
+SEXP cpp_sensitivity(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind, int samples, double sample_seed, const Rcpp::List& settings, const Rcpp::List& outcomes);
+RcppExport SEXP _zemrath_cpp_sensitivity(SEXP baseSEXP, SEXP varySEXP, SEXP kindSEXP, SEXP samplesSEXP, SEXP sample_seedSEXP, SEXP settingsSEXP, SEXP outcomesSEXP) {
 BEGIN_RCPP
     Rcpp::RObject rcpp_result_gen;
     Rcpp::traits::input_parameter< const Rcpp::List& >::type base(baseSEXP);
@@ -108,8 +109,37 @@ BEGIN_RCPP
     Rcpp::traits::input_parameter< const std::string& >::type kind(kindSEXP);
     Rcpp::traits::input_parameter< int >::type samples(samplesSEXP);
     Rcpp::traits::input_parameter< double >::type sample_seed(sample_seedSEXP);
+    Rcpp::traits::input_parameter< const Rcpp::List& >::type settings(settingsSEXP);
     Rcpp::traits::input_parameter< const Rcpp::List& >::type outcomes(outcomesSEXP);
-    rcpp_result_gen = Rcpp::wrap(cpp_sensitivity(base, vary, kind, samples, sample_seed, outcomes));
+    rcpp_result_gen = Rcpp::wrap(cpp_sensitivity(base, vary, kind, samples, sample_seed, settings, outcomes));
+    return rcpp_result_gen;
+END_RCPP
+}
+// cpp_variance_share
+SEXP cpp_variance_share(const Rcpp::NumericMatrix& last);
+RcppExport SEXP _zemrath_cpp_variance_share(SEXP lastSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::traits::input_parameter< const Rcpp::NumericMatrix& >::type last(lastSEXP);
+    rcpp_result_gen = Rcpp::wrap(cpp_variance_share(last));
+    return rcpp_result_gen;
+END_RCPP
+}
+// cpp_sensitivity_by_generation
+SEXP cpp_sensitivity_by_generation(const Rcpp::List& base, const Rcpp::List& vary, const std::string& kind, int samples, double sample_seed, const Rcpp::List& settings, const std::vector<int>& point, const std::vector<int>& generation, const Rcpp::NumericMatrix& statistics);
+RcppExport SEXP _zemrath_cpp_sensitivity_by_generation(SEXP baseSEXP, SEXP varySEXP, SEXP kindSEXP, SEXP samplesSEXP, SEXP sample_seedSEXP, SEXP settingsSEXP, SEXP pointSEXP, SEXP generationSEXP, SEXP statisticsSEXP) {
+BEGIN_RCPP
+    Rcpp::RObject rcpp_result_gen;
+    Rcpp::traits::input_parameter< const Rcpp::List& >::type base(baseSEXP);
+    Rcpp::traits::input_parameter< const Rcpp::List& >::type vary(varySEXP);
+    Rcpp::traits::input_parameter< const std::string& >::type kind(kindSEXP);
+    Rcpp::traits::input_parameter< int >::type samples(samplesSEXP);
+    Rcpp::traits::input_parameter< double >::type sample_seed(sample_seedSEXP);
+    Rcpp::traits::input_parameter< const Rcpp::List& >::type settings(settingsSEXP);
+    Rcpp::traits::input_parameter< const std::vector<int>& >::type point(pointSEXP);
+    Rcpp::traits::input_parameter< const std::vector<int>& >::type generation(generationSEXP);
+    Rcpp::traits::input_parameter< const Rcpp::NumericMatrix& >::type statistics(statisticsSEXP);
+    rcpp_result_gen = Rcpp::wrap(cpp_sensitivity_by_generation(base, vary, kind, samples, sample_seed, settings, point, generation, statistics));
     return rcpp_result_gen;
 END_RCPP
 }
@@ -121,9 +151,11 @@ static const R_CallMethodDef CallEntries[] = {
     {"_zemrath_cpp_run_stream", (DL_FUNC) &_zemrath_cpp_run_stream, 3},
     {"_zemrath_cpp_run_ensemble", (DL_FUNC) &_zemrath_cpp_run_ensemble, 3},
     {"_zemrath_cpp_design_kinds", (DL_FUNC) &_zemrath_cpp_design_kinds, 0},
-    {"_zemrath_cpp_design_points", (DL_FUNC) &_zemrath_cpp_design_points, 5},
+    {"_zemrath_cpp_design_points", (DL_FUNC) &_zemrath_cpp_design_points, 6},
     {"_zemrath_cpp_point_result", (DL_FUNC) &_zemrath_cpp_point_result, 3},
-    {"_zemrath_cpp_sensitivity", (DL_FUNC) &_zemrath_cpp_sensitivity, 6},
+    {"_zemrath_cpp_sensitivity", (DL_FUNC) &_zemrath_cpp_sensitivity, 7},
+    {"_zemrath_cpp_variance_share", (DL_FUNC) &_zemrath_cpp_variance_share, 1},
+    {"_zemrath_cpp_sensitivity_by_generation", (DL_FUNC) &_zemrath_cpp_sensitivity_by_generation, 9},
     {NULL, NULL, 0}
 };
 

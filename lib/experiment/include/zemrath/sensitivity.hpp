@@ -1,6 +1,6 @@
 // Sensitivity of the outcomes to the varied parameters: the effects of one
-// parameter at a time, and variance-based (Sobol) indices with bootstrap
-// confidence intervals.
+// parameter at a time, and variance-based indices (Sobol designs, with
+// bootstrap confidence intervals; eFAST designs).
 #pragma once
 
 #include <array>
@@ -96,5 +96,17 @@ inline constexpr int default_resamples = 1000;
 
 std::vector<sobol_index> sobol_indices(const experiment_design& design, std::span<const point_outcomes> outcomes,
                                        int resamples = default_resamples);
+
+// For an eFAST design, the same indices from the Fourier spectrum of the
+// outcome along each parameter's search curve, with 4 harmonics (Saltelli,
+// Tarantola & Chan 1999): first-order from the spectrum at the parameter's
+// frequency and its harmonics, total-order from all but the low
+// frequencies of the others. Each index is the mean of its estimates over
+// the design's phases; the interval is that mean plus and minus 1.96 of
+// its standard errors (the phases' standard deviation, dividing by one
+// less than their count, over the root of the count), not a number with a
+// single phase. A phase over which the outcome does not vary gives no
+// estimate; outcome_constant when none does.
+std::vector<sobol_index> efast_indices(const experiment_design& design, std::span<const point_outcomes> outcomes);
 
 }  // namespace zemrath
